@@ -1,0 +1,50 @@
+#include "platform/log_line.h"
+
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+namespace brevinor {
+namespace {
+
+std::string linePrefix() {
+  using namespace std::chrono;
+  const auto now = system_clock::now();
+  const std::time_t seconds = system_clock::to_time_t(now);
+  const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+  // Only numbers go through the format; the message itself is appended afterwards, as bytes.
+  char prefix[96];
+  std::snprintf(prefix, sizeof prefix, "%s.%03d Brevinor[%d:%ld] ", stamp, static_cast<int>(millis),
+                static_cast<int>(getpid()), static_cast<long>(syscall(SYS_gettid)));
+  return prefix;
+}
+
+}  // namespace
+
+void logMessage(std::string_view message) {
+  std::string line = linePrefix();
+  line.append(message);
+  line.push_back('\n');
+  // One write carries the whole line; the loop only finishes a write that a signal or a full
+  // pipe cut short.
+  std::string_view rest = line;
+  while (!rest.empty()) {
+    const ssize_t written = ::write(STDERR_FILENO, rest.data(), rest.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    rest.remove_prefix(static_cast<size_t>(written));
+  }
+}
+
+}  // namespace brevinor

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, everything that building, testing and showing the notice needs.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config clang-format
+  libgtk-3-dev libcanberra-dev libgtest-dev libgmock-dev
+  # run: image loaders (ICNS is among the extra ones), sound through PulseAudio
+  libgdk-pixbuf-2.0-0 libcanberra0 libcanberra-pulse
+  # end-to-end tests and the demo: a virtual display, a window manager, X tools, sound capture
+  xvfb xauth openbox xdotool x11-utils imagemagick sox libsox-fmt-all pulseaudio pulseaudio-utils
+  # making the resources
+  librsvg2-bin icnsutils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
