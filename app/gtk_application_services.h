@@ -1,0 +1,37 @@
+#pragma once
+
+#include <canberra.h>
+#include <gtk/gtk.h>
+
+#include <filesystem>
+
+#include "notification/application_services.h"
+
+namespace brevinor {
+
+/// The running GTK application as the controller sees it.
+class GtkApplicationServices : public ApplicationServices {
+ public:
+  GtkApplicationServices(GApplication* application, GtkWindow* window,
+                         std::filesystem::path resourceDirectory);
+  ~GtkApplicationServices() override;
+  GtkApplicationServices(const GtkApplicationServices&) = delete;
+  GtkApplicationServices& operator=(const GtkApplicationServices&) = delete;
+
+  void setAccessoryActivationPolicy() override;
+  std::optional<std::string> resourcePath(std::string_view name,
+                                          std::string_view type) const override;
+  std::shared_ptr<const Image> loadImage(const std::string& path) override;
+  void setApplicationIcon(std::shared_ptr<const Image> image) override;
+  void playSound(std::string_view name) override;
+  void scheduleOneShot(std::chrono::milliseconds delay, std::function<void()> action) override;
+  void terminate() override;
+
+ private:
+  GApplication* application_;
+  GtkWindow* window_;
+  std::filesystem::path resourceDirectory_;
+  ca_context* sound_ = nullptr;  // lives as long as the run, so a started sound plays to its end
+};
+
+}  // namespace brevinor

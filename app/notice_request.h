@@ -1,0 +1,21 @@
+#pragma once
+
+// The one call between the program and its window module. Both are built together from this
+// tree, so C++ types may cross it; the entry itself has C linkage so dlsym can find it by name.
+
+#include "notification/notice_presenter.h"
+
+namespace brevinor {
+
+struct NoticeRequest {
+  NoticePresenter* presenter;     ///< fills the window once it is loaded
+  const char* resourceDirectory;  ///< the package's resource folder
+};
+
+/// The entry's answer when no display can be opened; any other answer is the exit status.
+inline constexpr int kNoDisplay = -1;
+
+inline constexpr const char* kShowNoticeEntry = "brevinor_show_notice";
+using ShowNoticeEntry = int (*)(const NoticeRequest* request);
+
+}  // namespace brevinor

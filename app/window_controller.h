@@ -1,0 +1,31 @@
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <memory>
+
+namespace brevinor {
+
+/// Owns the notice's window placement rules. One second after the window has loaded it makes
+/// the window stay above other windows, show on every workspace and refuse to be moved; until
+/// then the window has the plain behaviour of its layout.
+class WindowController : public std::enable_shared_from_this<WindowController> {
+ public:
+  explicit WindowController(GtkWindow* window);
+  ~WindowController();
+  WindowController(const WindowController&) = delete;
+  WindowController& operator=(const WindowController&) = delete;
+
+  /// Arms the one-shot timer. The timer keeps this controller alive until it has fired.
+  void windowDidLoad();
+
+  /// The controller's window, or none once it has been destroyed.
+  GtkWindow* window() const { return window_; }
+
+ private:
+  void applyWindowBehaviour();
+
+  GtkWindow* window_;  // weak: cleared by GTK when the window goes away
+};
+
+}  // namespace brevinor

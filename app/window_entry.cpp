@@ -1,0 +1,165 @@
+// The window module's entry: a GTK application that loads the notice's window, lets the
+// controller fill it, shows it and runs until the controller ends the application.
+
+#include <gtk/gtk.h>
+
+#include <cmath>
+#include <memory>
+#include <optional>
+
+#include "app/app_delegate.h"
+#include "app/gobject_ptr.h"
+#include "app/gtk_application_services.h"
+#include "app/gtk_banner.h"
+#include "app/notice_request.h"
+#include "app/window_controller.h"
+
+namespace brevinor {
+namespace {
+
+constexpr const char* kWindowLayout = "/org/brevinor/notice/MainWindow.ui";
+constexpr const char* kWindowStyle = "/org/brevinor/notice/style.css";
+constexpr int kIconSize = 64;
+constexpr int kScreenMargin = 12;
+constexpr double kCardRadius = 14.0;
+
+/// Everything one run of the notice owns, from the application's start-up to its shutdown.
+class NoticeApplication {
+ public:
+  explicit NoticeApplication(const NoticeRequest& request) : request_(request) {}
+
+  int run() {
+    // No application id: nothing registers on the session bus, and two notices for two
+    // applications are always two processes.
+    application_ = adoptObject(gtk_application_new(nullptr, G_APPLICATION_NON_UNIQUE));
+    g_signal_connect(application_.get(), "startup", G_CALLBACK(onStartup), this);
+    g_signal_connect(application_.get(), "activate", G_CALLBACK(onActivate), this);
+    g_signal_connect(application_.get(), "shutdown", G_CALLBACK(onShutdown), this);
+    // The program's arguments are the controller's, never GTK's: a name such as "--help" must
+    // not reach GTK's option parser.
+    return g_application_run(G_APPLICATION(application_.get()), 0, nullptr);
+  }
+
+ private:
+  static void onStartup(GApplication* application, gpointer self) {
+    // Closing the window does not end the run; only the controller's timer does.
+    g_application_hold(application);
+    static_cast<NoticeApplication*>(self)->useStyle();
+  }
+
+  static void onActivate(GApplication*, gpointer self) {
+    static_cast<NoticeApplication*>(self)->loadWindow();
+  }
+
+  static void onShutdown(GApplication*, gpointer self) {
+    static_cast<NoticeApplication*>(self)->delegate_.applicationWillTerminate();
+  }
+
+  void useStyle() {
+    auto css = adoptObject(gtk_css_provider_new());
+    gtk_css_provider_load_from_resource(css.get(), kWindowStyle);
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
+                                              GTK_STYLE_PROVIDER(css.get()),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+  }
+
+  void loadWindow() {
+    if (window_) return;  // activated once per run
+    auto builder = adoptObject(gtk_builder_new_from_resource(kWindowLayout));
+    window_ = GTK_WINDOW(gtk_builder_get_object(builder.get(), "window"));
+    GtkWidget* card = GTK_WIDGET(gtk_builder_get_object(builder.get(), "card"));
+    icon_.emplace(GTK_IMAGE(gtk_builder_get_object(builder.get(), "bannerIcon")), kIconSize);
+    text_.emplace(GTK_LABEL(gtk_builder_get_object(builder.get(), "bannerText")));
+    card_.emplace(card);
+    services_.emplace(G_APPLICATION(application_.get()), window_, request_.resourceDirectory);
+    gtk_application_add_window(application_.get(), window_);
+
+    useTranslucencyOrShape();
+    useOwnIconAsApplicationIcon();
+    placeInTopRightCorner();
+
+    windowController_ = std::make_shared<WindowController>(window_);
+    windowController_->windowDidLoad();
+    request_.presenter->present({*icon_, *text_, *card_, *services_});
+    gtk_widget_show(GTK_WIDGET(window_));
+    delegate_.applicationDidFinishLaunching();
+  }
+
+  /// With a compositor the card's rounded corners are see-through; without one, the window is
+  /// cut to the card's shape so that no black corners show.
+  void useTranslucencyOrShape() {
+    GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window_));
+    GdkVisual* rgba = gdk_screen_get_rgba_visual(screen);
+    if (rgba && gdk_screen_is_composited(screen)) {
+      gtk_widget_set_visual(GTK_WIDGET(window_), rgba);
+      return;
+    }
+    gtk_style_context_add_class(gtk_widget_get_style_context(GTK_WIDGET(window_)), "opaque");
+    g_signal_connect(window_, "size-allocate", G_CALLBACK(shapeToRoundedCard), nullptr);
+  }
+
+  static void shapeToRoundedCard(GtkWidget* window, GdkRectangle* allocation, gpointer) {
+    const int width = allocation->width;
+    const int height = allocation->height;
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A1, width, height);
+    cairo_t* cr = cairo_create(mask);
+    const double r = kCardRadius;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, width - r, r, r, -M_PI / 2, 0);
+    cairo_arc(cr, width - r, height - r, r, 0, M_PI / 2);
+    cairo_arc(cr, r, height - r, r, M_PI / 2, M_PI);
+    cairo_arc(cr, r, r, r, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    cairo_region_t* region = gdk_cairo_region_create_from_surface(mask);
+    gtk_widget_shape_combine_region(window, region);
+    cairo_region_destroy(region);
+    cairo_surface_destroy(mask);
+  }
+
+  /// The package's icon is the application's own icon, until a rebranding replaces it.
+  void useOwnIconAsApplicationIcon() {
+    if (const auto path = services_->resourcePath("AppIcon", "icns")) {
+      if (auto image = services_->loadImage(*path)) services_->setApplicationIcon(image);
+    }
+  }
+
+  void placeInTopRightCorner() {
+    GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+    if (!monitor) return;
+    GdkRectangle area;
+    gdk_monitor_get_workarea(monitor, &area);
+    GtkRequisition size;
+    gtk_widget_get_preferred_size(GTK_WIDGET(window_), nullptr, &size);
+    gtk_window_move(window_, area.x + area.width - size.width - kScreenMargin,
+                    area.y + kScreenMargin);
+  }
+
+  const NoticeRequest& request_;
+  GObjectPtr<GtkApplication> application_;
+  GtkWindow* window_ = nullptr;  // owned by GTK's list of toplevels
+  std::optional<GtkBannerIcon> icon_;
+  std::optional<GtkBannerText> text_;
+  std::optional<GtkBannerCard> card_;
+  std::optional<GtkApplicationServices> services_;
+  std::shared_ptr<WindowController> windowController_;
+  AppDelegate delegate_;
+};
+
+}  // namespace
+}  // namespace brevinor
+
+extern "C" __attribute__((visibility("default"))) int brevinor_show_notice(
+    const brevinor::NoticeRequest* request) {
+  // Keep-above, every workspace and the move restriction are X11 window-manager properties; on
+  // a Wayland session the notice goes through XWayland to keep them.
+  gdk_set_allowed_backends("x11");
+  if (!gtk_init_check(nullptr, nullptr)) return brevinor::kNoDisplay;
+  g_set_prgname("brevinor");
+  g_set_application_name("Brevinor");
+  brevinor::NoticeApplication notice(*request);
+  return notice.run();
+}
