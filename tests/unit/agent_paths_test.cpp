@@ -26,6 +26,10 @@ struct ProbeCase {
   const char* expectedBase;
 };
 
+void PrintTo(const ProbeCase& c, std::ostream* os) {
+  *os << c.description;
+}
+
 class InstallProbeTest : public ::testing::TestWithParam<ProbeCase> {};
 
 TEST_P(InstallProbeTest, ChoosesTheFirstInstallWhoseServiceProgramExists) {

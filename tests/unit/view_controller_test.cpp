@@ -238,6 +238,10 @@ struct RebrandCase {
   std::optional<std::string> line;  // the rebranding line, if any ("logo" stands for its path)
 };
 
+void PrintTo(const RebrandCase& c, std::ostream* os) {
+  *os << c.description;
+}
+
 class RebrandingTest : public ViewControllerTest,
                        public ::testing::WithParamInterface<RebrandCase> {};
 
