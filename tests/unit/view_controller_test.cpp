@@ -103,16 +103,21 @@ class ViewControllerTest : public ::testing::Test {
     application.iconResource = install.writeFile("share/brevinor/AppIcon.icns", "icns");
   }
 
-  std::optional<int> start(const std::vector<std::string>& arguments) {
-    auto status = controller.viewDidLoad(arguments);
-    if (!status) controller.present({banner, banner, banner, application});
+  /// Runs start-up on a fresh controller, set up by `configure`, and a fresh banner.
+  std::optional<int> start(const std::vector<std::string>& arguments,
+                           const std::function<void(ScriptedController&)>& configure = {}) {
+    controller = std::make_unique<ScriptedController>();
+    banner = FakeBanner{};
+    if (configure) configure(*controller);
+    auto status = controller->viewDidLoad(arguments);
+    if (!status) controller->present({banner, banner, banner, application});
     return status;
   }
 
   std::string logoPath() const { return install.path() + "/images/rebranded-agent-logo.png"; }
 
   TemporaryFolder install;
-  ScriptedController controller;
+  std::unique_ptr<ScriptedController> controller;
   FakeBanner banner;
   FakeApplication application;
 };
@@ -121,8 +126,8 @@ TEST_F(ViewControllerTest, NormalPathForEditorLogsTheLinesInOrderAndEndsAfterFif
   CapturedLog log;
   EXPECT_EQ(start({"/usr/bin/brevinor", "Editor"}), std::nullopt);
 
-  EXPECT_EQ(controller.logOpenings, 1);
-  EXPECT_THAT(controller.gatesAsked, ElementsAre("enabled", "launched:Editor"));
+  EXPECT_EQ(controller->logOpenings, 1);
+  EXPECT_THAT(controller->gatesAsked, ElementsAre("enabled", "launched:Editor"));
   EXPECT_TRUE(application.accessory);
   EXPECT_EQ(shown(banner.image), *application.iconResource);
   EXPECT_FALSE(application.applicationIcon.has_value());
@@ -147,8 +152,8 @@ TEST_F(ViewControllerTest, NormalPathForEditorLogsTheLinesInOrderAndEndsAfterFif
 TEST_F(ViewControllerTest, WithoutANameEndsWithStatusOneBeforeAnyGate) {
   CapturedLog log;
   EXPECT_EQ(start({"/usr/bin/brevinor"}), 1);
-  EXPECT_TRUE(controller.gatesAsked.empty());
-  EXPECT_FALSE(controller.appNameArg.has_value());
+  EXPECT_TRUE(controller->gatesAsked.empty());
+  EXPECT_FALSE(controller->appNameArg.has_value());
   EXPECT_THAT(log.messages(),
               ElementsAre("Log Open:Brevinor", "Arguments are low, No App name is given"));
 }
@@ -167,12 +172,14 @@ TEST_F(ViewControllerTest, ANoFromEitherGateEndsWithStatusZeroAndNoWindow) {
        "Brevinor: The Application is not running while patching, hence lunmark not shown"},
   };
   for (const auto& c : cases) {
-    ScriptedController gated;
-    gated.enabled = c.enabled;
-    gated.launchedByRecordedProcess = c.launched;
     CapturedLog log;
-    EXPECT_EQ(gated.viewDidLoad({"brevinor", "Editor"}), 0);
-    EXPECT_EQ(gated.gatesAsked, c.asked);
+    EXPECT_EQ(start({"brevinor", "Editor"},
+                    [&](ScriptedController& gated) {
+                      gated.enabled = c.enabled;
+                      gated.launchedByRecordedProcess = c.launched;
+                    }),
+              0);
+    EXPECT_EQ(controller->gatesAsked, c.asked);
     EXPECT_THAT(log.messages(), ElementsAre("Log Open:Brevinor",
                                             R"(Given App Name Optional("Editor"))", c.lastLine));
   }
@@ -193,15 +200,12 @@ TEST_F(ViewControllerTest, AnyNameIsTakenAsGivenAndShownUnchanged) {
       {{"brevinor", "First", "Second", "--help"}, R"(Given App Name Optional("First"))"},
   };
   for (const auto& c : cases) {
-    ScriptedController named;
-    FakeBanner view;
     CapturedLog log;
-    ASSERT_EQ(named.viewDidLoad(c.arguments), std::nullopt);
-    named.present({view, view, view, application});
+    ASSERT_EQ(start(c.arguments), std::nullopt);
     const std::string& name = c.arguments[1];
-    EXPECT_EQ(named.appNameArg, name);
-    EXPECT_THAT(named.gatesAsked, ElementsAre("enabled", "launched:" + name));
-    EXPECT_EQ(view.text, name + kDefaultSentence);
+    EXPECT_EQ(controller->appNameArg, name);
+    EXPECT_THAT(controller->gatesAsked, ElementsAre("enabled", "launched:" + name));
+    EXPECT_EQ(banner.text, name + kDefaultSentence);
     const auto messages = log.messages();
     ASSERT_GE(messages.size(), 2u);
     EXPECT_EQ(messages[1], c.givenLine);
@@ -217,13 +221,10 @@ TEST_F(ViewControllerTest, DefaultIconFallsBackToTheLayoutsImageWhenTheResourceI
       {"/nowhere/AppIcon.icns", "Default AppIcon not available /nowhere/AppIcon.icns"},
   };
   for (const auto& c : cases) {
-    FakeBanner view;
     application.iconResource = c.resource;
-    ScriptedController fresh;
     CapturedLog log;
-    ASSERT_EQ(fresh.viewDidLoad({"brevinor", "Editor"}), std::nullopt);
-    fresh.present({view, view, view, application});
-    EXPECT_EQ(shown(view.image), "(layout's own)");
+    ASSERT_EQ(start({"brevinor", "Editor"}), std::nullopt);
+    EXPECT_EQ(shown(banner.image), "(layout's own)");
     EXPECT_EQ(log.messages().at(2), c.line);
   }
 }
@@ -247,12 +248,12 @@ class RebrandingTest : public ViewControllerTest,
 
 TEST_P(RebrandingTest, ChoosesTheIconAndTheLine) {
   const RebrandCase& c = GetParam();
-  controller.rebrand = c.rebrand;
   if (c.logoExists) install.writeFile("images/rebranded-agent-logo.png", "png");
   if (!c.logoDecodes) application.undecodable.insert(logoPath());
 
   CapturedLog log;
-  ASSERT_EQ(start({"brevinor", "Editor"}), std::nullopt);
+  ASSERT_EQ(start({"brevinor", "Editor"}, [&](auto& fresh) { fresh.rebrand = c.rebrand; }),
+            std::nullopt);
 
   const auto named = [&](const std::string& what) {
     return what == "icon" ? *application.iconResource : what == "logo" ? logoPath() : what;
@@ -321,13 +322,11 @@ TEST_F(ViewControllerTest, ACustomizationReplacesEverythingAfterTheName) {
        R"(Printing customizationData ApplicationRunningPromptCustomization(failureNotificationMessage: Optional("100% done\n<b>&amp;</b> \"ok\"")))"},
   };
   for (const auto& c : cases) {
-    ScriptedController customized;
-    customized.customization = c.customization;
-    FakeBanner view;
     CapturedLog log;
-    ASSERT_EQ(customized.viewDidLoad({"brevinor", "Editor"}), std::nullopt);
-    customized.present({view, view, view, application});
-    EXPECT_EQ(view.text, c.text);
+    ASSERT_EQ(
+        start({"brevinor", "Editor"}, [&](auto& fresh) { fresh.customization = c.customization; }),
+        std::nullopt);
+    EXPECT_EQ(banner.text, c.text);
     const auto messages = log.messages();
     const bool printed =
         std::find(messages.begin(), messages.end(), c.printedLine.value_or("")) != messages.end();
