@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "agent/command_runner.h"
+
 namespace brevinor {
 namespace {
 
@@ -17,6 +19,11 @@ AgentPaths& KelAgent::paths() {
   // Created on first use, so no other static's construction order matters.
   static AgentPaths processPaths(installRoot());
   return processPaths;
+}
+
+std::string KelAgent::outputForGivenCommand(const std::string& launchPath,
+                                            const std::vector<std::string>& arguments) {
+  return runCommand(launchPath, arguments);
 }
 
 }  // namespace brevinor

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "agent/agent_paths.h"
 
@@ -26,6 +27,11 @@ class KelAgent {
   static void setLogsPath(std::string value) { paths().setLogsPath(std::move(value)); }
   static void setUserLogsPath(std::string value) { paths().setUserLogsPath(std::move(value)); }
   static void setSystemDataPath(std::string value) { paths().setSystemDataPath(std::move(value)); }
+
+  /// Standard output of the program at `launchPath` run with `arguments`, exactly as written;
+  /// empty when it cannot be started. At most 1 MiB, and what arrived within 10 seconds.
+  static std::string outputForGivenCommand(const std::string& launchPath,
+                                           const std::vector<std::string>& arguments);
 
  private:
   static AgentPaths& paths();
