@@ -1,0 +1,59 @@
+#include "logging/kel_logger.h"
+
+#include <chrono>
+
+#include "agent/kel_agent.h"
+#include "logging/log_file_name.h"
+#include "logging/log_file_opener.h"
+#include "logging/rotation_lock.h"
+#include "platform/file_system.h"
+#include "platform/user_name.h"
+
+namespace brevinor {
+namespace {
+
+// Rotation takes well under a millisecond; waiting longer only means somebody is holding the
+// folder's lock on purpose, and then this run appends to the current file instead.
+constexpr std::chrono::milliseconds kRotationLockPatience{2000};
+
+}  // namespace
+
+KelLogger::KelLogger(const std::string& fileName, bool isUserLog)
+    : isUserLog_(isUserLog), fileName_(logBaseName(fileName, isUserLog, loginName())) {
+  initialLogFile_ = logFilePath(folder(), fileName_, 0);
+}
+
+std::string KelLogger::folder() const {
+  return isUserLog_ ? KelAgent::userLogsPath() : KelAgent::logsPath();
+}
+
+void KelLogger::changeLogStream(const std::string& fileName, bool isUserLog) {
+  const KelLogger logger(fileName, isUserLog);
+  if (logger.getLogFileSize() > kRotationThreshold) {
+    // Runs started together must not each shift the files: the first rotates, the others find
+    // a small current file once they get the lock.
+    const RotationLock lock(logger.folder(), kRotationLockPatience);
+    if (lock.held() && logger.getLogFileSize() > kRotationThreshold) {
+      logger.rotateLogToNextIndex(0);
+    }
+  }
+  redirectStandardStreams(openOwnLogFile(logger.initialLogFile()));
+}
+
+void KelLogger::rotateLogToNextIndex(std::int64_t index) const {
+  const std::string dir = folder();
+  const std::string source = logFilePath(dir, fileName_, index);
+  if (!entryExists(source)) return;
+  if (index >= kOldestIndex) {
+    removeEntry(source);
+    return;
+  }
+  rotateLogToNextIndex(index + 1);
+  moveWithoutReplacing(source, logFilePath(dir, fileName_, index + 1));
+}
+
+std::uint64_t KelLogger::getLogFileSize() const {
+  return entrySize(initialLogFile_).value_or(0);
+}
+
+}  // namespace brevinor
