@@ -87,6 +87,11 @@ e2e_check "the same drag leaves the notice in place ($wx,$wy -> $wx2,$wy2)" test
 # --- the end of the run and its log
 e2e_wait_exit "$pid" 25
 e2e_check "exit status 0 (got $E2E_STATUS)" test "$E2E_STATUS" = 0
+# The per-user log takes every line of the run; nothing is left on the inherited standard error.
+logfile=$root/Library/Orrinwell/Tarnis_Agent/logs/UserLogs/Lunmark_$(id -un)0.log
+e2e_check "the run's log is in $(basename "$logfile")" \
+  test "$(e2e_messages <"$logfile" | sed -n '1p;$p' | tr '\n' '|')" = "Log Open:Brevinor|Log close:Brevinor|"
+e2e_check "nothing is left on standard error" test ! -s "$log"
 msgs=$E2E_TMP/messages
 e2e_run_log "$root" "$log" | e2e_messages >"$msgs"
 e2e_check "the log opens first" test "$(head -n1 "$msgs")" = "Log Open:Brevinor"
