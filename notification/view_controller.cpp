@@ -113,19 +113,6 @@ void ViewController::setCustomizationData(
       composeBannerText(appNameArg.value_or(""), customization.failureNotificationMessage));
 }
 
-std::optional<ViewController::Rebrand> ViewController::getRebrandDetails() {
-  return std::nullopt;
-}
-
-std::optional<ViewController::ApplicationRunningPromptCustomization>
-ViewController::getCustomizationData() {
-  return std::nullopt;
-}
-
-bool ViewController::checkIfApplicationRunningPromptEnabled() {
-  return true;
-}
-
 void ViewController::changeLogStream() {}
 
 bool ViewController::isApplicationRunningPromptShown(const std::string& /*appName*/) {

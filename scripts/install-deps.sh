@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake ninja-build pkg-config clang-format
-  libgtk-3-dev libcanberra-dev libgtest-dev libgmock-dev
+  libgtk-3-dev libcanberra-dev libplist-dev libgtest-dev libgmock-dev
   # run: image loaders (ICNS is among the extra ones), sound through PulseAudio
   libgdk-pixbuf-2.0-0 libcanberra0 libcanberra-pulse
   # end-to-end tests and the demo: a virtual display, a window manager, X tools, sound capture

@@ -1,0 +1,256 @@
+#include "platform/property_list_guard.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace brevinor {
+namespace {
+
+constexpr std::string_view kBinaryMagic = "bplist00";
+constexpr std::size_t kTrailerSize = 32;
+
+std::optional<std::string> xmlRefusal(std::string_view xml) {
+  if (xml.find('\0') != std::string_view::npos) return "a NUL byte in XML";
+  for (const std::string_view construct : {"<dict", "<array", "<key", "&"}) {
+    std::size_t count = 0;
+    for (std::size_t at = xml.find(construct); at != std::string_view::npos;
+         at = xml.find(construct, at + construct.size())) {
+      if (++count > kMaxXmlOccurrences) {
+        return "more than " + std::to_string(kMaxXmlOccurrences) + " of \"" +
+               std::string(construct) + "\" in XML";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+// libplist parses the binary form recursively and without sharing limits, so its structure is
+// checked here first. No library offers such a check; the walk keeps its own stack so that the
+// check itself cannot overflow one.
+class BinaryWalk {
+ public:
+  explicit BinaryWalk(std::string_view data) : data_(data) {}
+
+  std::optional<std::string> refusal() {
+    if (auto trailer = readTrailer()) return trailer;
+    return walkFromRoot();
+  }
+
+ private:
+  enum class State : std::uint8_t { unseen, open, done };
+
+  /// An object's place in the data: a leaf, or a container with its references.
+  struct Shape {
+    bool container = false;
+    bool string = false;
+    std::uint64_t references = 0;  ///< for a dictionary, keys and values together
+    std::size_t referencesAt = 0;
+    std::uint64_t keyCount = 0;  ///< the first this many references must name strings
+  };
+
+  /// A container being walked.
+  struct Frame {
+    std::uint64_t object;
+    Shape shape;
+    std::uint64_t next = 0;
+    std::uint64_t nodes = 1;
+    std::uint64_t height = 1;
+  };
+
+  std::uint64_t bigEndian(std::size_t at, std::size_t width) const {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < width; ++i) {
+      value = (value << 8) | static_cast<unsigned char>(data_[at + i]);
+    }
+    return value;
+  }
+
+  std::optional<std::string> readTrailer() {
+    if (data_.size() < kBinaryMagic.size() + 1 + kTrailerSize) return "binary data too short";
+    const std::size_t trailer = data_.size() - kTrailerSize;
+    offsetWidth_ = static_cast<unsigned char>(data_[trailer + 6]);
+    referenceWidth_ = static_cast<unsigned char>(data_[trailer + 7]);
+    objectCount_ = bigEndian(trailer + 8, 8);
+    root_ = bigEndian(trailer + 16, 8);
+    const std::uint64_t tableAt = bigEndian(trailer + 24, 8);
+    if (offsetWidth_ < 1 || offsetWidth_ > 8 || referenceWidth_ < 1 || referenceWidth_ > 8) {
+      return "binary trailer out of range";
+    }
+    if (objectCount_ == 0 || root_ >= objectCount_) return "binary trailer out of range";
+    if (tableAt <= kBinaryMagic.size() || tableAt > trailer ||
+        objectCount_ > (trailer - tableAt) / offsetWidth_) {
+      return "binary offset table out of range";
+    }
+    tableAt_ = static_cast<std::size_t>(tableAt);
+    return std::nullopt;
+  }
+
+  /// A length that follows a marker whose low nibble is 0xF: an integer object of 1 to 8 bytes.
+  std::optional<std::uint64_t> extendedLength(std::size_t& at) const {
+    if (at >= tableAt_) return std::nullopt;
+    const unsigned char marker = static_cast<unsigned char>(data_[at]);
+    if ((marker >> 4) != 0x1 || (marker & 0xF) > 3) return std::nullopt;
+    const std::size_t width = std::size_t{1} << (marker & 0xF);
+    if (width > tableAt_ - at - 1) return std::nullopt;
+    const std::uint64_t length = bigEndian(at + 1, width);
+    at += 1 + width;
+    return length;
+  }
+
+  /// Checks that object `index` lies within the data and describes where its references are.
+  std::optional<std::string> shapeOf(std::uint64_t index, Shape& shape) const {
+    const std::uint64_t offset =
+        bigEndian(tableAt_ + static_cast<std::size_t>(index) * offsetWidth_, offsetWidth_);
+    if (offset < kBinaryMagic.size() || offset >= tableAt_) return "object offset out of range";
+    std::size_t at = static_cast<std::size_t>(offset);
+    const unsigned char marker = static_cast<unsigned char>(data_[at]);
+    const unsigned type = marker >> 4;
+    const unsigned info = marker & 0xF;
+    ++at;
+    // The bytes that follow the marker (and its length), as a count of units of `unit` bytes.
+    std::uint64_t count = 0;
+    std::size_t unit = 1;
+    switch (type) {
+      case 0x0:
+        if (info != 0x0 && info != 0x8 && info != 0x9) return "unknown object type";
+        return std::nullopt;
+      case 0x1:  // integer of 2^info bytes
+        if (info > 4) return "integer size out of range";
+        count = std::uint64_t{1} << info;
+        break;
+      case 0x2:  // real of 4 or 8 bytes
+        if (info != 2 && info != 3) return "real size out of range";
+        count = std::uint64_t{1} << info;
+        break;
+      case 0x3:  // date
+        if (info != 3) return "date size out of range";
+        count = 8;
+        break;
+      case 0x8:  // uid of 1 to 8 bytes
+        if (info > 7) return "uid size out of range";
+        count = info + 1;
+        break;
+      case 0x4:  // data
+      case 0x5:  // ASCII string
+      case 0x6:  // UTF-16 string
+      case 0xA:  // array
+      case 0xD:  // dictionary
+        if (info != 0xF) {
+          count = info;
+        } else if (auto length = extendedLength(at)) {
+          count = *length;
+        } else {
+          return "object length out of range";
+        }
+        if (type == 0x6) unit = 2;
+        if (type == 0xA) unit = referenceWidth_;
+        if (type == 0xD) unit = 2 * std::size_t{referenceWidth_};
+        break;
+      default:
+        return "unknown object type";
+    }
+    if (count > (tableAt_ - at) / unit) return "object runs past the data";
+    const std::string_view body = data_.substr(at, static_cast<std::size_t>(count) * unit);
+    if (type == 0x5 && body.find('\0') != std::string_view::npos) return "a string holding U+0000";
+    if (type == 0x6) {
+      for (std::size_t i = 0; i < body.size(); i += 2) {
+        if (body[i] == '\0' && body[i + 1] == '\0') return "a string holding U+0000";
+      }
+    }
+    shape.string = type == 0x5 || type == 0x6;
+    shape.container = type == 0xA || type == 0xD;
+    shape.references = shape.container ? count * (type == 0xD ? 2 : 1) : 0;
+    shape.keyCount = type == 0xD ? count : 0;
+    shape.referencesAt = at;
+    return std::nullopt;
+  }
+
+  std::string tooManyNodes() const {
+    return "more than " + std::to_string(kMaxBinaryNodes) + " nodes once references are expanded";
+  }
+  std::string tooDeep() const { return "nesting deeper than " + std::to_string(kMaxBinaryDepth); }
+
+  /// Depth-first from the root, each object examined once: a finished object's node count and
+  /// height are kept, so a shared one costs a lookup per reference, not a second walk.
+  std::optional<std::string> walkFromRoot() {
+    const auto objects = static_cast<std::size_t>(objectCount_);
+    std::vector<State> states(objects, State::unseen);
+    std::vector<std::uint64_t> nodes(objects, 0);
+    std::vector<std::uint32_t> heights(objects, 0);
+    std::vector<bool> strings(objects, false);
+    std::vector<Frame> stack;
+
+    Shape rootShape;
+    if (auto bad = shapeOf(root_, rootShape)) return bad;
+    if (!rootShape.container) return std::nullopt;
+    states[root_] = State::open;
+    stack.push_back({root_, rootShape});
+
+    while (!stack.empty()) {
+      Frame& frame = stack.back();
+      if (frame.next == frame.shape.references) {
+        const Frame finished = frame;
+        stack.pop_back();
+        states[finished.object] = State::done;
+        nodes[finished.object] = finished.nodes;
+        heights[finished.object] = static_cast<std::uint32_t>(finished.height);
+        if (!stack.empty()) {
+          stack.back().nodes += finished.nodes;
+          stack.back().height = std::max(stack.back().height, finished.height + 1);
+          if (stack.back().nodes > kMaxBinaryNodes) return tooManyNodes();
+        }
+        continue;
+      }
+      const bool isKey = frame.next < frame.shape.keyCount;
+      const std::uint64_t child = bigEndian(
+          frame.shape.referencesAt + static_cast<std::size_t>(frame.next) * referenceWidth_,
+          referenceWidth_);
+      ++frame.next;
+      if (child >= objectCount_) return "object reference out of range";
+
+      if (states[child] == State::open) return "a cycle of references";
+      if (states[child] == State::done) {
+        // Seen before: a string or a finished container, already checked.
+        frame.nodes += nodes[child];
+        frame.height = std::max<std::uint64_t>(frame.height, heights[child] + 1);
+        if (frame.nodes > kMaxBinaryNodes) return tooManyNodes();
+        if (stack.size() - 1 + frame.height > kMaxBinaryDepth) return tooDeep();
+        if (isKey && !strings[child]) return "a dictionary key that is not a string";
+        continue;
+      }
+      Shape shape;
+      if (auto bad = shapeOf(child, shape)) return bad;
+      if (isKey && !shape.string) return "a dictionary key that is not a string";
+      if (!shape.container) {
+        states[child] = State::done;
+        nodes[child] = 1;
+        strings[child] = shape.string;
+        ++frame.nodes;
+        if (frame.nodes > kMaxBinaryNodes) return tooManyNodes();
+        continue;
+      }
+      if (stack.size() + 1 > kMaxBinaryDepth) return tooDeep();
+      states[child] = State::open;
+      stack.push_back({child, shape});
+    }
+    return std::nullopt;
+  }
+
+  std::string_view data_;
+  unsigned offsetWidth_ = 0;
+  unsigned referenceWidth_ = 0;
+  std::uint64_t objectCount_ = 0;
+  std::uint64_t root_ = 0;
+  std::size_t tableAt_ = 0;
+};
+
+}  // namespace
+
+std::optional<std::string> propertyListRefusal(std::string_view bytes) {
+  if (bytes.starts_with(kBinaryMagic)) return BinaryWalk(bytes).refusal();
+  return xmlRefusal(bytes);
+}
+
+}  // namespace brevinor
