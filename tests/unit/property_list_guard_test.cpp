@@ -204,12 +204,14 @@ TEST(PropertyListGuardTest, CraftedFilesAreTurnedAwayQuicklyAndInLittleMemory) {
   }
 }
 
-TEST(PropertyListGuardTest, AFifoIsNotWaitedOn) {
+TEST(PropertyListGuardTest, AFifoOrADeviceIsNotWaitedOn) {
   TemporaryFolder folder;
-  const std::string path = folder.path() + "/pipe.plist";
-  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-  EXPECT_EQ(readPropertyListDictionary(path).failure,
-            "cannot read " + path + ": not a regular file");
+  const std::string fifo = folder.path() + "/pipe.plist";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+    EXPECT_EQ(readPropertyListDictionary(path).failure,
+              "cannot read " + path + ": not a regular file");
+  }
 }
 
 /// A dictionary holding every kind of value, as the agent might write it.

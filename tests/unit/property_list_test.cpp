@@ -1,11 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <array>
-
-#include "platform/bounded_file.h"
 #include "platform/property_list_document.h"
-#include "platform/property_list_string_record.h"
 #include "tests/unit/support/captured_log.h"
 #include "tests/unit/support/plist_fixtures.h"
 
@@ -17,26 +13,6 @@ using testing::dictionaryOf;
 using testing::PlistForm;
 using testing::serialized;
 using testing::TemporaryFolder;
-
-TEST(BoundedFileTest, ReadsOnlyRegularFilesUpToTheLimit) {
-  TemporaryFolder folder;
-  const std::string exact = folder.writeFile("exact", std::string(100, 'x'));
-  EXPECT_EQ(readRegularFile(exact, 100).content, std::string(100, 'x'));
-  const struct {
-    std::string path;
-    std::string failure;
-  } cases[] = {
-      {exact.substr(0, exact.size() - 1) + "missing", "No such file or directory"},
-      {folder.writeFile("over", std::string(101, 'x')), "larger than 100 bytes"},
-      {folder.path(), "not a regular file"},
-      {"/dev/zero", "not a regular file"},
-  };
-  for (const auto& c : cases) {
-    const BoundedFileRead read = readRegularFile(c.path, 100);
-    EXPECT_EQ(read.content, std::nullopt) << c.path;
-    EXPECT_EQ(read.failure, c.failure) << c.path;
-  }
-}
 
 class PropertyListValueTest : public ::testing::TestWithParam<PlistForm> {
  protected:
@@ -89,22 +65,6 @@ TEST_P(PropertyListValueTest, EachKindAnswersOnlyItsOwnGetter) {
   EXPECT_EQ(document.lookup("Yes"), std::nullopt);
   EXPECT_EQ(document.lookup("yes\0"s), std::nullopt);
   EXPECT_EQ(document.lookup("inner")->lookup("deeper\0"s), std::nullopt);
-}
-
-TEST_P(PropertyListValueTest, ARecordTakesItsKeysInOrder) {
-  const std::string path =
-      folder.writeFile("record.plist", serialized(dictionaryOf({{"B", plist_new_string("bee")},
-                                                                {"C", plist_new_uint(3)},
-                                                                {"D", plist_new_bool(0)}}),
-                                                  GetParam()));
-  constexpr std::array<std::string_view, 3> present{"A", "B", "A"};
-  const auto record = readStringRecord(path, present);
-  EXPECT_EQ(record.values,
-            (std::vector<std::optional<std::string>>{std::nullopt, "bee", std::nullopt}));
-  constexpr std::array<std::string_view, 3> failing{"B", "D", "C"};
-  const auto failed = readStringRecord(path, failing);
-  EXPECT_EQ(failed.values, std::nullopt);
-  EXPECT_EQ(failed.failure, "value for key \"D\" is a boolean, not a string");
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, PropertyListValueTest,
