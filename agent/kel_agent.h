@@ -33,6 +33,11 @@ class KelAgent {
   static std::string outputForGivenCommand(const std::string& launchPath,
                                            const std::vector<std::string>& arguments);
 
+  /// Whether the process that started us is the one the agent recorded for `appName`: the
+  /// recorded text must equal what "/bin/ps -o ppid=" prints for us, ignoring ASCII letter case.
+  /// Writes two log lines; every failure answers false.
+  static bool isApplicationRunningPromptShown(const std::string& appName);
+
  private:
   static AgentPaths& paths();
 };

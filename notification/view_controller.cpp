@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "agent/kel_agent.h"
+#include "logging/kel_logger.h"
 #include "notification/banner_text.h"
 #include "notification/described_text.h"
 #include "platform/file_system.h"
@@ -11,6 +12,7 @@
 namespace brevinor {
 namespace {
 
+constexpr const char* kLogFileName = "Lunmark";
 constexpr int kNoNameStatus = 1;
 constexpr int kNotWantedStatus = 0;
 constexpr std::string_view kIconResourceName = "AppIcon";
@@ -113,10 +115,12 @@ void ViewController::setCustomizationData(
       composeBannerText(appNameArg.value_or(""), customization.failureNotificationMessage));
 }
 
-void ViewController::changeLogStream() {}
+void ViewController::changeLogStream() {
+  KelLogger::changeLogStream(kLogFileName, true);
+}
 
-bool ViewController::isApplicationRunningPromptShown(const std::string& /*appName*/) {
-  return true;
+bool ViewController::isApplicationRunningPromptShown(const std::string& appName) {
+  return KelAgent::isApplicationRunningPromptShown(appName);
 }
 
 std::string describedCustomization(
