@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <set>
 
 #include "agent/kel_agent.h"
@@ -13,8 +15,8 @@ namespace {
 
 using testing::CapturedLog;
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 using testing::TemporaryFolder;
+using Customization = ViewController::ApplicationRunningPromptCustomization;
 
 const std::string kDefaultSentence =
     " update failed. You can now use the application. Patching will be attempted again shortly.";
@@ -24,11 +26,10 @@ struct FakeImage : Image {
   std::string path;
 };
 
-/// What an image view shows: nothing set yet, set to no image, or the file it was decoded from.
+/// What a view shows: untouched, set to no image, or the file the image was decoded from.
 std::string shown(const std::optional<std::shared_ptr<const Image>>& image) {
-  if (!image) return "(layout's own)";
-  if (!*image) return "(none)";
-  return static_cast<const FakeImage&>(**image).path;
+  if (!image) return "untouched";
+  return *image ? static_cast<const FakeImage&>(**image).path : "none";
 }
 
 struct FakeBanner : ImageView, TextField, VisualEffectView {
@@ -45,7 +46,7 @@ struct FakeApplication : ApplicationServices {
   std::optional<std::string> iconResource;
   std::set<std::string> undecodable;
   bool accessory = false;
-  std::optional<std::shared_ptr<const Image>> applicationIcon;
+  std::optional<std::shared_ptr<const Image>> icon;
   std::vector<std::string> sounds;
   std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> timers;
   int terminations = 0;
@@ -56,12 +57,9 @@ struct FakeApplication : ApplicationServices {
     return name == "AppIcon" && type == "icns" ? iconResource : std::nullopt;
   }
   std::shared_ptr<const Image> loadImage(const std::string& path) override {
-    if (undecodable.count(path)) return nullptr;
-    return std::make_shared<FakeImage>(path);
+    return undecodable.count(path) ? nullptr : std::make_shared<FakeImage>(path);
   }
-  void setApplicationIcon(std::shared_ptr<const Image> image) override {
-    applicationIcon = std::move(image);
-  }
+  void setApplicationIcon(std::shared_ptr<const Image> image) override { icon = image; }
   void playSound(std::string_view name) override { sounds.emplace_back(name); }
   void scheduleOneShot(std::chrono::milliseconds delay, std::function<void()> action) override {
     timers.emplace_back(delay, std::move(action));
@@ -70,12 +68,11 @@ struct FakeApplication : ApplicationServices {
 };
 
 /// The controller with its gates, readers and log opening scripted by the test.
-class ScriptedController : public ViewController {
- public:
+struct ScriptedController : ViewController {
   bool enabled = true;
   bool launchedByRecordedProcess = true;
   std::optional<Rebrand> rebrand;
-  std::optional<ApplicationRunningPromptCustomization> customization;
+  std::optional<Customization> customization;
   int logOpenings = 0;
   std::vector<std::string> gatesAsked;
 
@@ -84,11 +81,7 @@ class ScriptedController : public ViewController {
     return enabled;
   }
   std::optional<Rebrand> getRebrandDetails() override { return rebrand; }
-  std::optional<ApplicationRunningPromptCustomization> getCustomizationData() override {
-    return customization;
-  }
-
- protected:
+  std::optional<Customization> getCustomizationData() override { return customization; }
   void changeLogStream() override { ++logOpenings; }
   bool isApplicationRunningPromptShown(const std::string& appName) override {
     gatesAsked.push_back("launched:" + appName);
@@ -103,14 +96,18 @@ class ViewControllerTest : public ::testing::Test {
     application.iconResource = install.writeFile("share/brevinor/AppIcon.icns", "icns");
   }
 
-  /// Runs start-up on a fresh controller, set up by `configure`, and a fresh banner.
+  /// Runs start-up on a fresh controller, set up by `configure`, and a fresh banner; the log
+  /// it wrote is in `messages`.
   std::optional<int> start(const std::vector<std::string>& arguments,
                            const std::function<void(ScriptedController&)>& configure = {}) {
     controller = std::make_unique<ScriptedController>();
     banner = FakeBanner{};
     if (configure) configure(*controller);
+    CapturedLog log;
     auto status = controller->viewDidLoad(arguments);
     if (!status) controller->present({banner, banner, banner, application});
+    messages = log.messages();
+    rawLog = log.raw();
     return status;
   }
 
@@ -120,72 +117,68 @@ class ViewControllerTest : public ::testing::Test {
   std::unique_ptr<ScriptedController> controller;
   FakeBanner banner;
   FakeApplication application;
+  std::vector<std::string> messages;
+  std::string rawLog;
 };
 
 TEST_F(ViewControllerTest, NormalPathForEditorLogsTheLinesInOrderAndEndsAfterFifteenSeconds) {
-  CapturedLog log;
   EXPECT_EQ(start({"/usr/bin/brevinor", "Editor"}), std::nullopt);
-
   EXPECT_EQ(controller->logOpenings, 1);
   EXPECT_THAT(controller->gatesAsked, ElementsAre("enabled", "launched:Editor"));
   EXPECT_TRUE(application.accessory);
   EXPECT_EQ(shown(banner.image), *application.iconResource);
-  EXPECT_FALSE(application.applicationIcon.has_value());
-  EXPECT_EQ(banner.text, "Editor" + kDefaultSentence);
+  EXPECT_EQ(shown(application.icon), "untouched");
   EXPECT_TRUE(banner.active);
   EXPECT_THAT(application.sounds, ElementsAre("Purr"));
   ASSERT_EQ(application.timers.size(), 1u);
   EXPECT_EQ(application.timers[0].first, std::chrono::seconds(15));
   EXPECT_EQ(application.terminations, 0);
 
+  CapturedLog log;
   application.timers[0].second();
   EXPECT_EQ(application.terminations, 1);
-  EXPECT_THAT(
-      log.messages(),
-      ElementsAre("Log Open:Brevinor", R"(Given App Name Optional("Editor"))",
-                  "Initially setting default image for appIcon :" + *application.iconResource,
-                  "Rebrand Changes not available",
-                  "Printing the ballon text Editor" + kDefaultSentence,
-                  "Showing Notification and Playing Sound", "Log close:Brevinor"));
+  EXPECT_THAT(log.messages(), ElementsAre("Log close:Brevinor"));
+  EXPECT_THAT(messages, ElementsAre("Log Open:Brevinor", R"(Given App Name Optional("Editor"))",
+                                    "Initially setting default image for appIcon :" +
+                                        *application.iconResource,
+                                    "Rebrand Changes not available",
+                                    "Printing the ballon text Editor" + kDefaultSentence,
+                                    "Showing Notification and Playing Sound"));
 }
 
-TEST_F(ViewControllerTest, WithoutANameEndsWithStatusOneBeforeAnyGate) {
-  CapturedLog log;
-  EXPECT_EQ(start({"/usr/bin/brevinor"}), 1);
-  EXPECT_TRUE(controller->gatesAsked.empty());
-  EXPECT_FALSE(controller->appNameArg.has_value());
-  EXPECT_THAT(log.messages(),
-              ElementsAre("Log Open:Brevinor", "Arguments are low, No App name is given"));
-}
-
-TEST_F(ViewControllerTest, ANoFromEitherGateEndsWithStatusZeroAndNoWindow) {
+TEST_F(ViewControllerTest, EndsEarlyWithoutANameOrWhenAGateSaysNo) {
+  const std::string given = R"(Given App Name Optional("Editor"))";
   const struct {
-    bool enabled;
-    bool launched;
-    std::vector<std::string> asked;
-    std::string lastLine;
+    std::vector<std::string> arguments;
+    bool enabled, launched;
+    int status;
+    std::vector<std::string> asked, lines;
   } cases[] = {
-      {false, true, {"enabled"}, "Not showing Brevinor"},
-      {true,
+      {{"brevinor"}, true, true, 1, {}, {"Arguments are low, No App name is given"}},
+      {{"brevinor", "Editor"}, false, true, 0, {"enabled"}, {given, "Not showing Brevinor"}},
+      {{"brevinor", "Editor"},
+       true,
        false,
+       0,
        {"enabled", "launched:Editor"},
-       "Brevinor: The Application is not running while patching, hence lunmark not shown"},
+       {given, "Brevinor: The Application is not running while patching, hence lunmark not shown"}},
   };
   for (const auto& c : cases) {
-    CapturedLog log;
-    EXPECT_EQ(start({"brevinor", "Editor"},
+    EXPECT_EQ(start(c.arguments,
                     [&](ScriptedController& gated) {
                       gated.enabled = c.enabled;
                       gated.launchedByRecordedProcess = c.launched;
                     }),
-              0);
+              c.status);
     EXPECT_EQ(controller->gatesAsked, c.asked);
-    EXPECT_THAT(log.messages(), ElementsAre("Log Open:Brevinor",
-                                            R"(Given App Name Optional("Editor"))", c.lastLine));
+    std::vector<std::string> expected{"Log Open:Brevinor"};
+    expected.insert(expected.end(), c.lines.begin(), c.lines.end());
+    EXPECT_EQ(messages, expected);
+    EXPECT_EQ(banner.text, "");  // nothing was presented
   }
 }
 
-TEST_F(ViewControllerTest, AnyNameIsTakenAsGivenAndShownUnchanged) {
+TEST_F(ViewControllerTest, AnyNameIsTakenAsGivenLoggedEscapedAndShownUnchanged) {
   using namespace std::string_literals;
   const struct {
     std::vector<std::string> arguments;
@@ -200,139 +193,90 @@ TEST_F(ViewControllerTest, AnyNameIsTakenAsGivenAndShownUnchanged) {
       {{"brevinor", "First", "Second", "--help"}, R"(Given App Name Optional("First"))"},
   };
   for (const auto& c : cases) {
-    CapturedLog log;
     ASSERT_EQ(start(c.arguments), std::nullopt);
     const std::string& name = c.arguments[1];
-    EXPECT_EQ(controller->appNameArg, name);
     EXPECT_THAT(controller->gatesAsked, ElementsAre("enabled", "launched:" + name));
     EXPECT_EQ(banner.text, name + kDefaultSentence);
-    const auto messages = log.messages();
-    ASSERT_GE(messages.size(), 2u);
-    EXPECT_EQ(messages[1], c.givenLine);
+    EXPECT_EQ(messages.at(1), c.givenLine);
   }
 }
 
-TEST_F(ViewControllerTest, DefaultIconFallsBackToTheLayoutsImageWhenTheResourceIsMissing) {
+TEST_F(ViewControllerTest, ChoosesTheIconFromResourceRebrandingAndLogo) {
+  using Rebrand = ViewController::Rebrand;
+  const std::string icon = *application.iconResource;
+  // clang-format off
   const struct {
     std::optional<std::string> resource;
-    std::string line;
+    std::optional<Rebrand> rebrand;
+    bool logoExists, iconDecodes, logoDecodes;
+    std::string bannerImage, applicationIcon;
+    std::vector<std::string> lines;  // between the name line and the text line; "LOGO" = its path
   } cases[] = {
-      {std::nullopt, "Default AppIcon not available Path not available"},
-      {"/nowhere/AppIcon.icns", "Default AppIcon not available /nowhere/AppIcon.icns"},
+    {icon, std::nullopt, true, true, true, icon, "untouched", {"INIT", "Rebrand Changes not available"}},
+    {icon, Rebrand{}, true, true, true, icon, "untouched", {"INIT", "Not Rebranded"}},
+    {icon, Rebrand{"true", "Acme"}, true, true, true, icon, "untouched", {"INIT", "Not Rebranded"}},
+    {icon, Rebrand{"TRUE ", {}}, true, true, true, icon, "untouched", {"INIT", "Not Rebranded"}},
+    {icon, Rebrand{"TRUE", {}}, true, true, true, "LOGO", "LOGO", {"INIT", "Using Rebranded AppIcon LOGO"}},
+    {icon, Rebrand{"TRUE", "Acme"}, false, true, true, icon, "untouched", {"INIT"}},
+    {icon, Rebrand{"TRUE", "Acme"}, true, true, false, "none", "none", {"INIT", "Using Rebranded AppIcon LOGO"}},
+    {icon, std::nullopt, true, false, true, "none", "untouched", {"INIT", "Rebrand Changes not available"}},
+    {std::nullopt, std::nullopt, true, true, true, "untouched", "untouched",
+     {"Default AppIcon not available Path not available", "Rebrand Changes not available"}},
+    {"/nowhere/AppIcon.icns", std::nullopt, true, true, true, "untouched", "untouched",
+     {"Default AppIcon not available /nowhere/AppIcon.icns", "Rebrand Changes not available"}},
+  };
+  // clang-format on
+  const auto named = [&](std::string what) {
+    if (what == "INIT") return "Initially setting default image for appIcon :" + icon;
+    const auto logo = what.find("LOGO");
+    return logo == std::string::npos ? what : what.replace(logo, 4, logoPath());
   };
   for (const auto& c : cases) {
+    std::filesystem::remove(logoPath());
+    if (c.logoExists) install.writeFile("images/rebranded-agent-logo.png", "png");
     application.iconResource = c.resource;
-    CapturedLog log;
-    ASSERT_EQ(start({"brevinor", "Editor"}), std::nullopt);
-    EXPECT_EQ(shown(banner.image), "(layout's own)");
-    EXPECT_EQ(log.messages().at(2), c.line);
+    application.undecodable.clear();
+    if (!c.iconDecodes) application.undecodable.insert(icon);
+    if (!c.logoDecodes) application.undecodable.insert(logoPath());
+    application.icon.reset();
+
+    ASSERT_EQ(start({"brevinor", "Editor"}, [&](auto& fresh) { fresh.rebrand = c.rebrand; }),
+              std::nullopt);
+    EXPECT_EQ(shown(banner.image), named(c.bannerImage));
+    EXPECT_EQ(shown(application.icon), named(c.applicationIcon));
+    std::vector<std::string> expected;
+    for (const auto& line : c.lines) expected.push_back(named(line));
+    EXPECT_EQ(std::vector(messages.begin() + 2, messages.begin() + 2 + expected.size()), expected);
+    EXPECT_EQ(messages.at(2 + expected.size()),
+              "Printing the ballon text Editor" + kDefaultSentence);
   }
-}
-
-struct RebrandCase {
-  const char* description;  // also the test's name
-  std::optional<ViewController::Rebrand> rebrand;
-  bool logoExists;
-  bool logoDecodes;
-  std::string bannerImage;          // "icon", "logo" or "(none)"
-  std::string applicationIcon;      // "unchanged", "logo" or "(none)"
-  std::optional<std::string> line;  // the rebranding line, if any ("logo" stands for its path)
-};
-
-void PrintTo(const RebrandCase& c, std::ostream* os) {
-  *os << c.description;
-}
-
-class RebrandingTest : public ViewControllerTest,
-                       public ::testing::WithParamInterface<RebrandCase> {};
-
-TEST_P(RebrandingTest, ChoosesTheIconAndTheLine) {
-  const RebrandCase& c = GetParam();
-  if (c.logoExists) install.writeFile("images/rebranded-agent-logo.png", "png");
-  if (!c.logoDecodes) application.undecodable.insert(logoPath());
-
-  CapturedLog log;
-  ASSERT_EQ(start({"brevinor", "Editor"}, [&](auto& fresh) { fresh.rebrand = c.rebrand; }),
-            std::nullopt);
-
-  const auto named = [&](const std::string& what) {
-    return what == "icon" ? *application.iconResource : what == "logo" ? logoPath() : what;
-  };
-  EXPECT_EQ(shown(banner.image), named(c.bannerImage)) << c.description;
-  EXPECT_EQ(application.applicationIcon ? shown(application.applicationIcon) : "unchanged",
-            named(c.applicationIcon))
-      << c.description;
-  const auto messages = log.messages();
-  std::vector<std::string> expected{
-      "Log Open:Brevinor", R"(Given App Name Optional("Editor"))",
-      "Initially setting default image for appIcon :" + *application.iconResource};
-  if (c.line)
-    expected.push_back(*c.line == "logo" ? "Using Rebranded AppIcon " + logoPath() : *c.line);
-  expected.push_back("Printing the ballon text Editor" + kDefaultSentence);
-  EXPECT_THAT(std::vector(messages.begin(), messages.begin() + expected.size()),
-              ElementsAreArray(expected))
-      << c.description;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RebrandingTest,
-    ::testing::Values(RebrandCase{"NoRecord", std::nullopt, true, true, "icon", "unchanged",
-                                  "Rebrand Changes not available"},
-                      RebrandCase{"FlagAbsent", ViewController::Rebrand{}, true, true, "icon",
-                                  "unchanged", "Not Rebranded"},
-                      RebrandCase{"LowerCaseTrue", ViewController::Rebrand{"true", "Acme"}, true,
-                                  true, "icon", "unchanged", "Not Rebranded"},
-                      RebrandCase{"TrueWithTrailingBlank",
-                                  ViewController::Rebrand{"TRUE ", std::nullopt}, true, true,
-                                  "icon", "unchanged", "Not Rebranded"},
-                      RebrandCase{"Rebranded", ViewController::Rebrand{"TRUE", std::nullopt}, true,
-                                  true, "logo", "logo", "logo"},
-                      RebrandCase{"RebrandedLogoMissing", ViewController::Rebrand{"TRUE", "Acme"},
-                                  false, true, "icon", "unchanged", std::nullopt},
-                      RebrandCase{"RebrandedLogoUndecodable",
-                                  ViewController::Rebrand{"TRUE", "Acme"}, true, false, "(none)",
-                                  "(none)", "logo"}),
-    [](const auto& info) { return std::string(info.param.description); });
-
-TEST_F(ViewControllerTest, AnUndecodableDefaultIconLeavesTheBannerEmpty) {
-  application.undecodable.insert(*application.iconResource);
-  CapturedLog log;
-  ASSERT_EQ(start({"brevinor", "Editor"}), std::nullopt);
-  EXPECT_EQ(shown(banner.image), "(none)");
-  EXPECT_EQ(log.messages().at(2),
-            "Initially setting default image for appIcon :" + *application.iconResource);
 }
 
 TEST_F(ViewControllerTest, ACustomizationReplacesEverythingAfterTheName) {
-  using Customization = ViewController::ApplicationRunningPromptCustomization;
+  const std::string printed = "Printing customizationData ApplicationRunningPromptCustomization(";
   const struct {
     std::optional<Customization> customization;
     std::string text;
     std::optional<std::string> printedLine;
   } cases[] = {
       {std::nullopt, "Editor" + kDefaultSentence, std::nullopt},
-      {Customization{}, "Editor" + kDefaultSentence,
-       "Printing customizationData ApplicationRunningPromptCustomization("
-       "failureNotificationMessage: nil)"},
-      {Customization{""}, "Editor ",
-       R"(Printing customizationData ApplicationRunningPromptCustomization(failureNotificationMessage: Optional("")))"},
+      {Customization{}, "Editor" + kDefaultSentence, printed + "failureNotificationMessage: nil)"},
+      {Customization{""}, "Editor ", printed + R"(failureNotificationMessage: Optional("")))"},
       {Customization{" Try later."}, "Editor  Try later.",
-       R"(Printing customizationData ApplicationRunningPromptCustomization(failureNotificationMessage: Optional(" Try later.")))"},
+       printed + R"(failureNotificationMessage: Optional(" Try later.")))"},
       {Customization{"100% done\n<b>&amp;</b> \"ok\""}, "Editor 100% done\n<b>&amp;</b> \"ok\"",
-       R"(Printing customizationData ApplicationRunningPromptCustomization(failureNotificationMessage: Optional("100% done\n<b>&amp;</b> \"ok\"")))"},
+       printed + R"(failureNotificationMessage: Optional("100% done\n<b>&amp;</b> \"ok\"")))"},
   };
   for (const auto& c : cases) {
-    CapturedLog log;
     ASSERT_EQ(
         start({"brevinor", "Editor"}, [&](auto& fresh) { fresh.customization = c.customization; }),
         std::nullopt);
     EXPECT_EQ(banner.text, c.text);
-    const auto messages = log.messages();
-    const bool printed =
+    const bool hasPrinted =
         std::find(messages.begin(), messages.end(), c.printedLine.value_or("")) != messages.end();
-    EXPECT_EQ(printed, c.printedLine.has_value()) << c.text;
+    EXPECT_EQ(hasPrinted, c.printedLine.has_value()) << c.text;
     // The text is logged verbatim, line breaks included.
-    EXPECT_THAT(log.raw(), ::testing::HasSubstr("] Printing the ballon text " + c.text + "\n"));
+    EXPECT_THAT(rawLog, ::testing::HasSubstr("] Printing the ballon text " + c.text + "\n"));
   }
 }
 
