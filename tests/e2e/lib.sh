@@ -1,6 +1,6 @@
 # Shared pieces of the end-to-end tests and the demo: a private X display with a
 # window manager, a private PulseAudio with a null sink, a throwaway agent install,
-# and small helpers to find the notice window and read its state.
+# and small helpers to run the program and read the notice window's state.
 # Source it from a bash script running with `set -euo pipefail`; call e2e_setup first.
 # Everything a test starts lives in its own temp dir, display and socket, so tests
 # can run side by side.
@@ -9,7 +9,7 @@ E2E_PIDS=()
 E2E_PASSED=0
 E2E_FAILED=0
 
-# --- lifetime ---------------------------------------------------------------
+# --- lifetime and assertions ----------------------------------------------------
 
 e2e_setup() {
   E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/brevinor-e2e.XXXXXX")
@@ -20,12 +20,8 @@ e2e_setup() {
 e2e_cleanup() {
   local i
   # Newest first: clients go before the servers they talk to.
-  for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-    kill "${E2E_PIDS[i]}" 2>/dev/null || true
-  done
-  for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-    wait "${E2E_PIDS[i]}" 2>/dev/null || true
-  done
+  for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do kill "${E2E_PIDS[i]}" 2>/dev/null || true; done
+  for i in "${E2E_PIDS[@]}"; do wait "$i" 2>/dev/null || true; done
   [[ -n ${E2E_KEEP_TMP:-} ]] || rm -rf "$E2E_TMP"
 }
 
@@ -42,24 +38,20 @@ e2e_poll() {
   done
 }
 
-# --- assertions ---------------------------------------------------------------
-
-e2e_pass() { echo "PASS: $1"; E2E_PASSED=$((E2E_PASSED + 1)); }
-e2e_fail() { echo "FAIL: $1${2:+ ($2)}"; E2E_FAILED=$((E2E_FAILED + 1)); }
-
 # e2e_check DESCRIPTION CMD...: passes when CMD succeeds.
 e2e_check() {
-  local what=$1
-  shift
-  if "$@"; then e2e_pass "$what"; else e2e_fail "$what"; fi
+  if "${@:2}"; then echo "PASS: $1"; ((++E2E_PASSED)); else echo "FAIL: $1"; ((++E2E_FAILED)); fi
 }
 
 e2e_not() { ! "$@"; }
 
-# Prints the closing tally that the test runner reads and sets the exit status.
+# e2e_finish [ROOT...]: ends the script with the tally the test runner reads,
+# after the logs of the runs on these installs when a check failed.
 e2e_finish() {
+  local r
+  if ((E2E_FAILED)); then for r; do echo "--- log of the run on $r:"; e2e_run_log "$r"; done; fi
   echo "$E2E_PASSED passed, $E2E_FAILED failed"
-  ((E2E_FAILED == 0))
+  exit $((E2E_FAILED > 0))
 }
 
 # --- X display and window manager ---------------------------------------------
@@ -67,11 +59,10 @@ e2e_finish() {
 # Starts Xvfb on a free display and openbox on it; exports DISPLAY.
 e2e_start_x() {
   local numfile=$E2E_TMP/display
-  : >"$numfile"
   # -displayfd lets the server pick a free display, so parallel tests never collide.
   Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
   e2e_track $!
-  e2e_poll 15 grep -q '^[0-9]' "$numfile" || { cat "$E2E_TMP/xvfb.log" >&2; return 1; }
+  e2e_poll 15 grep -qs '^[0-9]' "$numfile" || { cat "$E2E_TMP/xvfb.log" >&2; return 1; }
   export DISPLAY=":$(head -n1 "$numfile")"
   # A private config home keeps openbox away from the user's settings; the
   # system-wide rc.xml (with the Alt+drag move binding) still applies.
@@ -80,21 +71,19 @@ e2e_start_x() {
     openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
   e2e_track $!
   # The window manager is ready once it advertises itself on the root window.
-  e2e_poll 15 e2e__wm_ready || { cat "$E2E_TMP/openbox.log" >&2; return 1; }
+  e2e_poll 15 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
+    { cat "$E2E_TMP/openbox.log" >&2; return 1; }
 }
-
-e2e__wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 # e2e_find_window PID [SECONDS]: prints the id of PID's mapped window.
 # GTK also tags an unmapped leader window with the pid, hence --onlyvisible.
 e2e_find_window() {
-  local pid=$1 limit=${2:-15} start=$SECONDS w
-  while :; do
-    w=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1) || true
-    [[ -n $w ]] && { echo "$w"; return 0; }
-    ((SECONDS - start < limit)) && kill -0 "$pid" 2>/dev/null || return 1
+  local start=$SECONDS w
+  until w=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n1) && [[ -n $w ]]; do
+    ((SECONDS - start < ${2:-15})) && kill -0 "$1" 2>/dev/null || return 1
     sleep 0.02
   done
+  echo "$w"
 }
 
 # e2e_prop WIN PROPERTY: the property's value as xprop prints it, or empty.
@@ -102,20 +91,8 @@ e2e_prop() { xprop -id "$1" "$2" 2>/dev/null | grep -v 'not found' | sed -E 's/^
 
 # e2e_geometry WIN: prints "X Y WIDTH HEIGHT" of the window in root coordinates.
 e2e_geometry() {
-  xwininfo -id "$1" | awk '
-    /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-    /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF}
-    END {print x, y, w, h}'
-}
-
-# e2e_user_drag X Y DX DY: what a user does to move a window with openbox's
-# Alt+button-1 binding. Goes through the window manager, unlike windowmove.
-e2e_user_drag() {
-  local x=$1 y=$2 dx=$(($3 / 4)) dy=$(($4 / 4))
-  xdotool mousemove --sync "$x" "$y" sleep 0.1 keydown alt mousedown 1 sleep 0.1 \
-    mousemove_relative -- "$dx" "$dy" sleep 0.05 mousemove_relative -- "$dx" "$dy" sleep 0.05 \
-    mousemove_relative -- "$dx" "$dy" sleep 0.05 mousemove_relative -- "$dx" "$dy" sleep 0.1 \
-    mouseup 1 keyup alt sleep 0.2
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
 }
 
 # --- sound ----------------------------------------------------------------------
@@ -141,7 +118,7 @@ e2e_record_start() {
   PULSE_SERVER=$1 parec --latency-msec=20 -d t.monitor --raw \
     --format=s16le --rate=44100 --channels=2 >"$2" 2>>"$E2E_TMP/parec.log" &
   E2E_RECORD_PID=$!
-  e2e_track "$E2E_RECORD_PID"
+  e2e_track $!
 }
 
 # e2e_rms FILE: the loudest RMS amplitude (0..1) over half-second stretches of
@@ -154,12 +131,12 @@ e2e_rms() {
     END {if (n) {r = sqrt(sum / n); if (r > best) best = r} printf "%.4f\n", best}'
 }
 
-# e2e_above A B: true when the decimal A is greater than B.
-e2e_above() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a + 0 > b + 0)}'; }
-
-# --- the agent install ------------------------------------------------------------
+# --- the agent install and a run on it ------------------------------------------
 
 e2e_xml_escape() { sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/>/\&gt;/g' <<<"$1"; }
+
+# e2e_plist FILE ENTRIES: an XML property list whose root dictionary holds ENTRIES.
+e2e_plist() { printf '<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0"><dict>%s</dict></plist>\n' "$2" >"$1"; }
 
 # e2e_launcher_ppid: sets E2E_LAUNCHER_PPID to what `ps -o ppid=` prints for a
 # child of the calling shell (column padding and final newline included). The
@@ -167,91 +144,55 @@ e2e_xml_escape() { sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/>/\&gt;/g' <<<"$
 # not from a subshell or $(...).
 e2e_launcher_ppid() {
   sleep 30 &
-  local child=$!
-  E2E_LAUNCHER_PPID=$(ps -o ppid= "$child")$'\n'
-  kill "$child"
-  wait "$child" 2>/dev/null || true
+  E2E_LAUNCHER_PPID=$(ps -o ppid= $!)$'\n'
+  kill $!
+  wait $! 2>/dev/null || true
 }
 
-# e2e_agent_install ROOT APP_NAME LAUNCHER_PPID_TEXT [plain]
-# Lays out an agent install under ROOT that lets the notice through for
-# APP_NAME. "plain" (the only kind so far) means not rebranded: no rebrand.plist.
+# e2e_agent_install ROOT APP_NAME LAUNCHER_PPID_TEXT: an agent install under ROOT,
+# not rebranded, that lets the notice through for APP_NAME.
 e2e_agent_install() {
-  local root=$1 name=$2 ppid_text=$3 kind=${4:-plain}
-  [[ $kind == plain ]] || { echo "e2e_agent_install: unknown kind $kind" >&2; return 1; }
-  local agent=$root/Library/Orrinwell/Tarnis_Agent
+  local agent=$1/Library/Orrinwell/Tarnis_Agent
   mkdir -p "$agent/bin" "$agent/data" "$agent/SystemData" "$agent/images" "$agent/logs/UserLogs"
   : >"$agent/bin/ztagentservice"
   chmod +x "$agent/bin/ztagentservice"
-  cat >"$agent/data/ztpatch_data.plist" <<EOF
-<?xml version="1.0" encoding="UTF-8"?>
-<plist version="1.0">
-<dict>
-	<key>ApplicationRunningPrompt</key>
-	<true/>
-</dict>
-</plist>
-EOF
-  # The launcher's pid text goes in verbatim, newline included.
-  cat >"$agent/data/ApplicationRunningPromptData.plist" <<EOF
-<?xml version="1.0" encoding="UTF-8"?>
-<plist version="1.0">
-<dict>
-	<key>Lunmark</key>
-	<dict>
-		<key>$(e2e_xml_escape "$name")</key>
-		<string>$(e2e_xml_escape "$ppid_text")
-</string>
-	</dict>
-</dict>
-</plist>
-EOF
+  e2e_plist "$agent/data/ztpatch_data.plist" '<key>ApplicationRunningPrompt</key><true/>'
+  # The launcher's pid text goes in verbatim, its final newline included.
+  e2e_plist "$agent/data/ApplicationRunningPromptData.plist" "<key>Lunmark</key><dict>
+<key>$(e2e_xml_escape "$2")</key><string>$(e2e_xml_escape "$3")
+</string></dict>"
 }
 
-# --- running the program ------------------------------------------------------------
+# e2e_launch ROOT CMD...: starts CMD (the program, maybe behind env) in the background
+# on the install at ROOT, standard error to ROOT/stderr; sets E2E_PID.
+e2e_launch() {
+  BREVINOR_ROOT=$1 NO_AT_BRIDGE=1 "${@:2}" 2>"$1/stderr" &
+  E2E_PID=$!
+  e2e_track $!
+}
 
 # e2e_wait_exit PID SECONDS: waits for a child with a bound; sets E2E_STATUS
 # (124 when it had to be killed).
 e2e_wait_exit() {
-  local pid=$1
-  if e2e_poll "$2" e2e__gone "$pid"; then
-    E2E_STATUS=0
-    wait "$pid" || E2E_STATUS=$?
+  E2E_STATUS=0
+  if e2e_poll "$2" e2e_not kill -0 "$1" 2>/dev/null; then
+    wait "$1" || E2E_STATUS=$?
   else
-    kill -9 "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
+    kill -9 "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
     E2E_STATUS=124
   fi
 }
 
-e2e__gone() { ! kill -0 "$1" 2>/dev/null; }
+# e2e_logfile ROOT: the per-user log file of the install at ROOT.
+e2e_logfile() { echo "$1/Library/Orrinwell/Tarnis_Agent/logs/UserLogs/Lunmark_$(id -un)0.log"; }
 
-# e2e_run_log ROOT STDERR_FILE: the whole log of a run, the agent's log file
-# (where standard error may be redirected) before what was captured on stderr.
-e2e_run_log() {
-  local f=$1/Library/Orrinwell/Tarnis_Agent/logs/UserLogs/Lunmark_$(id -un)0.log
-  [[ -f $f ]] && cat "$f"
-  cat "$2"
-}
-
-E2E_PREFIX_RE='^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3} Brevinor\[[0-9]+:[0-9]+\] '
+# e2e_run_log ROOT [STDERR_FILE]: the whole log of a run, the per-user log file
+# before what was captured on standard error (ROOT/stderr by default).
+e2e_run_log() { cat "$(e2e_logfile "$1")" "${2:-$1/stderr}" 2>/dev/null || true; }
 
 # e2e_messages: log lines on stdin, messages (prefix stripped) on stdout; lines
 # without the prefix are dropped, so stray library warnings never match.
-e2e_messages() { grep -E "$E2E_PREFIX_RE" | sed -E 's/^[0-9-]{10} [0-9:.]{12} Brevinor\[[0-9]+:[0-9]+\] //' || true; }
-
-# e2e_in_order FILE PATTERN...: every extended regex matches a whole line of FILE,
-# in this order (other lines may come between).
-e2e_in_order() {
-  local file=$1 line
-  shift
-  local -a want=("$@")
-  local i=0
-  while IFS= read -r line && ((i < ${#want[@]})); do
-    [[ $line =~ ^${want[i]}$ ]] && i=$((i + 1))
-  done <"$file"
-  ((i == ${#want[@]})) || { echo "  missing from the log, in order: ${want[i]}" >&2; return 1; }
+e2e_messages() {
+  sed -nE 's/^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3} Brevinor\[[0-9]+:[0-9]+\] //p'
 }
-
-# e2e_re_quote TEXT: TEXT as an extended regex that matches it literally.
-e2e_re_quote() { sed -E 's#[][\.*^$+?(){}|]#\\&#g' <<<"$1"; }
