@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "agent/kel_agent.h"
 #include "notification/view_controller.h"
@@ -12,15 +11,13 @@
 namespace brevinor {
 namespace {
 
-using testing::CapturedLog;
-using testing::dictionaryOf;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-using testing::PlistForm;
-using testing::serialized;
-using testing::TemporaryFolder;
+using namespace std::string_literals;
+using namespace testing;
 
-constexpr PlistForm kForms[] = {PlistForm::xml, PlistForm::binary};
+constexpr const char* kSettings = "data/ztpatch_data.plist";
+constexpr const char* kRebrand = "system/rebrand.plist";
+constexpr const char* kCustomization = "data/ApplicationRunningPromptCustomization.plist";
+constexpr const char* kGate = "checkIfApplicationRunningPromptEnabled";
 
 /// The controller with nothing but the agent's files behind its readers.
 class AgentFileReadersTest : public ::testing::Test {
@@ -29,221 +26,126 @@ class AgentFileReadersTest : public ::testing::Test {
     KelAgent::setDataPath(agent.makeFolder("data"));
     KelAgent::setSystemDataPath(agent.makeFolder("system"));
   }
-
-  std::string settingsPath() const { return KelAgent::dataPath() + "/ztpatch_data.plist"; }
-  std::string rebrandPath() const { return KelAgent::systemDataPath() + "/rebrand.plist"; }
-  std::string customizationPath() const {
-    return KelAgent::dataPath() + "/ApplicationRunningPromptCustomization.plist";
+  std::string pathOf(const char* file) const { return agent.path() + "/" + file; }
+  void expectGate(const std::string& line, const std::string& label) {
+    CapturedLog log;
+    const bool shown = controller.checkIfApplicationRunningPromptEnabled();
+    EXPECT_EQ(shown, line.ends_with("Showing Brevinor")) << label;
+    EXPECT_THAT(log.messages(), ::testing::ElementsAre("Inside "s + kGate, line)) << label;
   }
-  void write(const std::string& path, const std::string& bytes) const {
-    agent.writeFile(path.substr(agent.path().size() + 1), bytes);
+  void expectRecordErrors(const std::string& rebrandWhy, const std::string& customizationWhy) {
+    CapturedLog log;
+    EXPECT_EQ(controller.getRebrandDetails(), std::nullopt);
+    EXPECT_EQ(controller.getCustomizationData(), std::nullopt);
+    EXPECT_THAT(log.messages(),
+                ::testing::ElementsAre("rebrandData error " + rebrandWhy,
+                                       "OstrevaneCustomization error " + customizationWhy));
   }
 
   TemporaryFolder agent;
   ViewController controller;
 };
 
-constexpr const char* kInside = "Inside checkIfApplicationRunningPromptEnabled";
-constexpr const char* kCannotConvert =
-    "checkIfApplicationRunningPromptEnabled : Cannot Convert plist to Dict";
-constexpr const char* kCannotGet =
-    "checkIfApplicationRunningPromptEnabled : Cannot Get ApplicationRunningPrompt value";
-constexpr const char* kShowing = "checkIfApplicationRunningPromptEnabled : Showing Brevinor";
-constexpr const char* kDisabled = "checkIfApplicationRunningPromptEnabled : Tavisend disabled";
-
-TEST_F(AgentFileReadersTest, TheGateSaysNoWithoutASettingsDictionary) {
-  const struct {
-    const char* description;
-    std::function<void()> install;
-    bool missing;
-  } cases[] = {
-      {"no file", [] {}, true},
-      {"a directory", [&] { agent.makeFolder("data/ztpatch_data.plist"); }, false},
-      {"an empty file", [&] { write(settingsPath(), ""); }, false},
-      {"not a property list", [&] { write(settingsPath(), "ApplicationRunningPrompt=1"); }, false},
-      {"an XML array root",
-       [&] { write(settingsPath(), serialized(plist_new_array(), PlistForm::xml)); }, false},
-      {"a binary array root",
-       [&] { write(settingsPath(), serialized(plist_new_array(), PlistForm::binary)); }, false},
-  };
-  for (const auto& c : cases) {
-    std::filesystem::remove_all(settingsPath());
-    c.install();
-    CapturedLog log;
-    EXPECT_FALSE(controller.checkIfApplicationRunningPromptEnabled()) << c.description;
-    const std::string second = c.missing ? "checkIfApplicationRunningPromptEnabled " +
-                                               settingsPath() + " file not available"
-                                         : kCannotConvert;
-    EXPECT_THAT(log.messages(), ElementsAre(kInside, second)) << c.description;
-  }
-}
-
 TEST_F(AgentFileReadersTest, TheGateTakesBooleansAndOnlyTheNumbersOneAndZero) {
-  const struct {
-    const char* description;
-    std::function<plist_t()> value;  // none: the key is left out
-    const char* key;
-    const char* line;
-  } cases[] = {
-      {"true", [] { return plist_new_bool(1); }, "ApplicationRunningPrompt", kShowing},
-      {"false", [] { return plist_new_bool(0); }, "ApplicationRunningPrompt", kDisabled},
-      {"1", [] { return plist_new_uint(1); }, "ApplicationRunningPrompt", kShowing},
-      {"0", [] { return plist_new_uint(0); }, "ApplicationRunningPrompt", kDisabled},
-      {"1.0", [] { return plist_new_real(1.0); }, "ApplicationRunningPrompt", kShowing},
-      {"0.0", [] { return plist_new_real(0.0); }, "ApplicationRunningPrompt", kDisabled},
-      {"2", [] { return plist_new_uint(2); }, "ApplicationRunningPrompt", kCannotGet},
-      {"-1", [] { return plist_new_uint(static_cast<uint64_t>(-1)); }, "ApplicationRunningPrompt",
-       kCannotGet},
-      {"0.5", [] { return plist_new_real(0.5); }, "ApplicationRunningPrompt", kCannotGet},
-      {"\"true\"", [] { return plist_new_string("true"); }, "ApplicationRunningPrompt", kCannotGet},
-      {"a date", [] { return plist_new_date(0, 0); }, "ApplicationRunningPrompt", kCannotGet},
-      {"data", [] { return plist_new_data("\1", 1); }, "ApplicationRunningPrompt", kCannotGet},
-      {"[true]",
-       [] {
-         plist_t array = plist_new_array();
-         plist_array_append_item(array, plist_new_bool(1));
-         return array;
-       },
-       "ApplicationRunningPrompt", kCannotGet},
-      {"a dictionary",
-       [] {
-         return dictionaryOf({{"ApplicationRunningPrompt", plist_new_bool(1)}});
-       },
-       "ApplicationRunningPrompt", kCannotGet},
-      {"key in another case", [] { return plist_new_bool(1); }, "applicationRunningPrompt",
-       kCannotGet},
-      {"key absent", nullptr, "ApplicationRunningPrompt", kCannotGet},
+  const std::string showing = kGate + " : Showing Brevinor"s;
+  const std::string disabled = kGate + " : Tavisend disabled"s;
+  const std::string cannotGet = kGate + " : Cannot Get ApplicationRunningPrompt value"s;
+  const std::string cannotConvert = kGate + " : Cannot Convert plist to Dict"s;
+  expectGate(kGate + " "s + pathOf(kSettings) + " file not available", "no file");
+  agent.makeFolder(kSettings);
+  expectGate(cannotConvert, "directory");
+  std::filesystem::remove(pathOf(kSettings));
+  const std::string key = "<key>ApplicationRunningPrompt</key>";
+  // Near misses of the key, which must change nothing.
+  const std::string others =
+      "<key>ApplicationRunningPrompt </key><true/><key>APPLICATIONRUNNINGPROMPT</key><true/>";
+  // clang-format off
+  const std::pair<std::string, std::string> cases[] = {
+      {key + "<true/>", showing},                  {key + "<false/>", disabled},
+      {key + "<integer>1</integer>", showing},     {key + "<integer>0</integer>", disabled},
+      {key + "<real>1.0</real>", showing},         {key + "<real>0.0</real>", disabled},
+      {key + "<integer>2</integer>", cannotGet},   {key + "<integer>-1</integer>", cannotGet},
+      {key + "<string>true</string>", cannotGet},  {key + "<real>0.5</real>", cannotGet},
+      {"<key>applicationRunningPrompt</key><true/>", cannotGet},
   };
-  for (const auto form : kForms) {
-    for (const auto& c : cases) {
-      // Other keys, whatever they hold, change nothing.
-      plist_t settings = dictionaryOf({{"Other", plist_new_bool(1)},
-                                       {"ApplicationRunningPrompt ", plist_new_bool(1)},
-                                       {"APPLICATIONRUNNINGPROMPT", plist_new_uint(1)}});
-      if (c.value) plist_dict_set_item(settings, c.key, c.value());
-      write(settingsPath(), serialized(settings, form));
-      CapturedLog log;
-      EXPECT_EQ(controller.checkIfApplicationRunningPromptEnabled(), c.line == kShowing)
-          << c.description << " " << testing::formName(form);
-      EXPECT_THAT(log.messages(), ElementsAre(kInside, c.line))
-          << c.description << " " << testing::formName(form);
+  // clang-format on
+  for (const auto form : kPlistForms) {
+    for (const auto& [body, line] : cases) {
+      agent.writeFile(kSettings, dictionaryPlist(others + body, form));
+      expectGate(line, body);
     }
+    agent.writeFile(kSettings, plistOf("<array/>", form));
+    expectGate(cannotConvert, "array root");
   }
+  agent.writeFile(kSettings, "");
+  expectGate(cannotConvert, "empty file");
 }
 
-TEST_F(AgentFileReadersTest, RecordsAreTakenWithEveryStringExactlyAsStored) {
-  const std::string messages[] = {"",           " Try later.",  "Line one\nLine two",
-                                  "100% %s %n", "<b>&amp;</b>", "caf\xC3\xA9 \xF0\x9F\x98\x80"};
-  for (const auto form : kForms) {
-    for (const auto& message : messages) {
-      write(customizationPath(),
-            serialized(
-                dictionaryOf({{"failureNotificationMessage", plist_new_string(message.c_str())}}),
-                form));
-      write(rebrandPath(),
-            serialized(dictionaryOf({{"IS_REBRANDED", plist_new_string("TRUE")},
-                                     {"PRODUCT_NAME", plist_new_string(message.c_str())},
-                                     {"OTHER", plist_new_uint(7)}}),
-                       form));
-      CapturedLog log;
-      const auto customization = controller.getCustomizationData();
-      ASSERT_TRUE(customization.has_value()) << message;
-      EXPECT_EQ(customization->failureNotificationMessage, message);
-      const auto rebrand = controller.getRebrandDetails();
-      ASSERT_TRUE(rebrand.has_value()) << message;
-      EXPECT_EQ(rebrand->isRebranded, "TRUE");
-      EXPECT_EQ(rebrand->productName, message);
-      EXPECT_THAT(log.messages(), IsEmpty());
-    }
-  }
-}
-
-TEST_F(AgentFileReadersTest, MissingFilesAndEmptyDictionariesGiveQuietly) {
+TEST_F(AgentFileReadersTest, RecordsGiveStringsExactlyAndNothingForAMissingFileOrKey) {
   CapturedLog log;
   EXPECT_EQ(controller.getRebrandDetails(), std::nullopt);
   EXPECT_EQ(controller.getCustomizationData(), std::nullopt);
-  for (const auto form : kForms) {
-    write(rebrandPath(), serialized(plist_new_dict(), form));
-    write(customizationPath(), serialized(plist_new_dict(), form));
-    const auto rebrand = controller.getRebrandDetails();
-    ASSERT_TRUE(rebrand.has_value());
-    EXPECT_EQ(rebrand->isRebranded, std::nullopt);
-    EXPECT_EQ(rebrand->productName, std::nullopt);
-    const auto customization = controller.getCustomizationData();
-    ASSERT_TRUE(customization.has_value());
-    EXPECT_EQ(customization->failureNotificationMessage, std::nullopt);
+  // clang-format off
+  const std::pair<std::string, std::optional<std::string>> cases[] = {  // as written, as read
+      {"", std::nullopt}, {"<string></string>", ""},
+      {"<string> Try later.</string>", " Try later."},
+      {"<string>Line one\nLine two</string>", "Line one\nLine two"},
+      {"<string>100% %s %n</string>", "100% %s %n"},
+      {"<string>&lt;b&gt;&amp;amp;&lt;/b&gt;</string>", "<b>&amp;</b>"},
+      {"<string>caf\xC3\xA9 \xF0\x9F\x98\x80</string>", "caf\xC3\xA9 \xF0\x9F\x98\x80"},
+  };
+  // clang-format on
+  for (const auto form : kPlistForms) {
+    for (const auto& [xml, message] : cases) {
+      // An empty dictionary when no message: each record then holds nothing.
+      const std::string customization =
+          message ? "<key>failureNotificationMessage</key>" + xml : "";
+      const std::string rebrand =
+          message ? "<key>IS_REBRANDED</key><string>TRUE</string><key>PRODUCT_NAME</key>" + xml
+                  : "";
+      agent.writeFile(kCustomization, dictionaryPlist(customization, form));
+      agent.writeFile(kRebrand, dictionaryPlist(rebrand, form));
+      EXPECT_EQ(controller.getCustomizationData().value().failureNotificationMessage, message);
+      const auto rebranded = controller.getRebrandDetails().value();
+      EXPECT_EQ(rebranded.isRebranded, message ? std::optional<std::string>("TRUE") : std::nullopt);
+      EXPECT_EQ(rebranded.productName, message);
+    }
   }
-  EXPECT_THAT(log.messages(), IsEmpty());
+  EXPECT_THAT(log.messages(), ::testing::IsEmpty());
 }
 
 TEST_F(AgentFileReadersTest, AnUnusableRecordIsNoneWithOneLineNamingWhy) {
-  using Entries = std::vector<std::pair<std::string, std::function<plist_t()>>>;
-  const auto boolean = [] { return plist_new_bool(1); };
-  const auto integer = [] { return plist_new_uint(1); };
-  const auto text = [] { return plist_new_string("x"); };
+  agent.makeFolder(kRebrand);
+  agent.makeFolder(kCustomization);
+  expectRecordErrors("cannot read " + pathOf(kRebrand) + ": not a regular file",
+                     "cannot read " + pathOf(kCustomization) + ": not a regular file");
+  std::filesystem::remove(pathOf(kRebrand));
+  std::filesystem::remove(pathOf(kCustomization));
+  const auto why = [](const std::string& key, const std::string& kind) {
+    return "value for key \"" + key + "\" is " + kind + ", not a string";
+  };
+  // One file for both records: each reads only its own keys, in its own order.
   const struct {
-    Entries rebrand;
-    Entries customization;
-    std::string reason;
+    std::string body, rebrandWhy, customizationWhy;
   } cases[] = {
-      {{{"IS_REBRANDED", boolean}},
-       {{"failureNotificationMessage", boolean}},
-       "value for key \"%\" is a boolean, not a string"},
-      {{{"IS_REBRANDED", text}, {"PRODUCT_NAME", integer}},
-       {{"failureNotificationMessage", integer}},
-       "value for key \"%\" is an integer, not a string"},
-      // Both wrong: the first key in order is the one named.
-      {{{"PRODUCT_NAME", integer}, {"IS_REBRANDED", [] { return plist_new_real(1); }}},
-       {{"failureNotificationMessage", [] { return plist_new_real(1); }}},
-       "value for key \"%\" is a real, not a string"},
-      {{{"IS_REBRANDED", [] { return plist_new_data("x", 1); }}},
-       {{"failureNotificationMessage", [] { return plist_new_data("x", 1); }}},
-       "value for key \"%\" is data, not a string"},
+      {"<key>PRODUCT_NAME</key><integer>1</integer><key>IS_REBRANDED</key><true/>"
+       "<key>failureNotificationMessage</key><real>1</real>",
+       why("IS_REBRANDED", "a boolean"), why("failureNotificationMessage", "a real")},
+      {"<key>IS_REBRANDED</key><string>x</string><key>PRODUCT_NAME</key><integer>1</integer>"
+       "<key>failureNotificationMessage</key><data>eA==</data>",
+       why("PRODUCT_NAME", "an integer"), why("failureNotificationMessage", "data")},
   };
-  const auto build = [](const Entries& entries) {
-    plist_t dictionary = plist_new_dict();
-    for (const auto& [key, value] : entries) plist_dict_set_item(dictionary, key.c_str(), value());
-    return dictionary;
-  };
-  const auto named = [](std::string reason, const std::string& key) {
-    return reason.replace(reason.find('%'), 1, key);
-  };
-  for (const auto form : kForms) {
+  for (const auto form : kPlistForms) {
     for (const auto& c : cases) {
-      write(rebrandPath(), serialized(build(c.rebrand), form));
-      write(customizationPath(), serialized(build(c.customization), form));
-      const std::string failingRebrandKey =
-          c.rebrand.size() == 2 && c.rebrand[0].first == "IS_REBRANDED" ? "PRODUCT_NAME"
-                                                                        : "IS_REBRANDED";
-      CapturedLog log;
-      EXPECT_EQ(controller.getRebrandDetails(), std::nullopt);
-      EXPECT_EQ(controller.getCustomizationData(), std::nullopt);
-      EXPECT_THAT(log.messages(),
-                  ElementsAre("rebrandData error " + named(c.reason, failingRebrandKey),
-                              "OstrevaneCustomization error " +
-                                  named(c.reason, "failureNotificationMessage")));
+      agent.writeFile(kRebrand, dictionaryPlist(c.body, form));
+      agent.writeFile(kCustomization, dictionaryPlist(c.body, form));
+      expectRecordErrors(c.rebrandWhy, c.customizationWhy);
     }
-    write(rebrandPath(), serialized(plist_new_array(), form));
-    write(customizationPath(), serialized(plist_new_string("x"), form));
-    CapturedLog log;
-    EXPECT_EQ(controller.getRebrandDetails(), std::nullopt);
-    EXPECT_EQ(controller.getCustomizationData(), std::nullopt);
-    EXPECT_THAT(log.messages(),
-                ElementsAre("rebrandData error the root is an array, not a dictionary",
-                            "OstrevaneCustomization error the root is a string, not a dictionary"));
+    agent.writeFile(kRebrand, plistOf("<array/>", form));
+    agent.writeFile(kCustomization, plistOf("<string>x</string>", form));
+    expectRecordErrors("the root is an array, not a dictionary",
+                       "the root is a string, not a dictionary");
   }
-}
-
-TEST_F(AgentFileReadersTest, AFolderOrAnUnreadableFileIsReportedWithItsPath) {
-  agent.makeFolder("system/rebrand.plist");
-  write(customizationPath(), std::string(2 * 1024 * 1024, ' '));
-  CapturedLog log;
-  EXPECT_EQ(controller.getRebrandDetails(), std::nullopt);
-  EXPECT_EQ(controller.getCustomizationData(), std::nullopt);
-  EXPECT_THAT(log.messages(),
-              ElementsAre("rebrandData error cannot read " + rebrandPath() + ": not a regular file",
-                          "OstrevaneCustomization error cannot read " + customizationPath() +
-                              ": larger than 1048576 bytes"));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <plist/plist.h>
 
-#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,8 +9,9 @@
 namespace brevinor::testing {
 
 enum class PlistForm { xml, binary };
+inline constexpr PlistForm kPlistForms[] = {PlistForm::xml, PlistForm::binary};
 
-/// The name of a form, for test names and messages.
+/// The name of a form, for messages.
 const char* formName(PlistForm form);
 
 /// The libplist value serialised by libplist's own writer in `form`; frees `root`.
@@ -20,16 +20,13 @@ std::string serialized(plist_t root, PlistForm form);
 /// A dictionary holding the entries, which it takes over.
 plist_t dictionaryOf(std::vector<std::pair<std::string, plist_t>> entries);
 
-/// Hand-made binary property lists, for what libplist's writer never produces. Objects refer
-/// to each other by index with 4-byte references.
-namespace bplist {
-std::string asciiString(const std::string& text);
-std::string utf16String(const std::u16string& text);
-std::string array(const std::vector<std::uint32_t>& references);
-std::string dictionary(const std::vector<std::uint32_t>& keys,
-                       const std::vector<std::uint32_t>& values);
-/// The objects laid out after the header, then their offset table and the trailer.
-std::string file(const std::vector<std::string>& objects, std::uint64_t root = 0);
-}  // namespace bplist
+/// A property list whose root is `element` (XML text): as written, or as libplist's writer turns
+/// it into the binary form.
+std::string plistOf(const std::string& element, PlistForm form = PlistForm::xml);
+
+/// A property list whose root dictionary holds `body`, e.g. "<key>k</key><true/>".
+inline std::string dictionaryPlist(const std::string& body, PlistForm form = PlistForm::xml) {
+  return plistOf("<dict>" + body + "</dict>", form);
+}
 
 }  // namespace brevinor::testing
