@@ -32,7 +32,18 @@ std::string linePrefix() {
 
 void logMessage(std::string_view message) {
   std::string line = linePrefix();
-  line.append(message);
+  line.reserve(line.size() + message.size() + 1);
+  // A line break inside a message would let a crafted name or text forge whole log lines, so
+  // the two characters that end a line are written as visible escapes; all else is verbatim.
+  for (const char c : message) {
+    if (c == '\n') {
+      line += "\\n";
+    } else if (c == '\r') {
+      line += "\\r";
+    } else {
+      line += c;
+    }
+  }
   line.push_back('\n');
   // One write carries the whole line; the loop only finishes a write that a signal or a full
   // pipe cut short.

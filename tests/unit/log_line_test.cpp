@@ -11,17 +11,18 @@
 namespace brevinor {
 namespace {
 
-TEST(LogLineTest, WritesEachMessageVerbatimAsOneLineBehindThePrefix) {
+TEST(LogLineTest, WritesEachMessageVerbatimAsOneLineThatNoLineBreakCanSplit) {
   testing::CapturedLog log;
   logMessage("100% %s%n %d {}");
-  logMessage("");
+  logMessage("x\n2026-01-01 00:00:00.000 Brevinor[1:1] Log close:Brevinor\r");
   const std::string raw = log.raw();
 
   const std::string pid = std::to_string(getpid());
-  const std::regex expected(R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} Brevinor\[)" + pid +
-                            R"(:\d+\] 100% %s%n %d \{\}\n)"
-                            R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} Brevinor\[)" +
-                            pid + R"(:\d+\] \n)");
+  const std::regex expected(
+      R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} Brevinor\[)" + pid +
+      R"(:\d+\] 100% %s%n %d \{\}\n)"
+      R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} Brevinor\[)" +
+      pid + R"(:\d+\] x\\n2026-01-01 00:00:00\.000 Brevinor\[1:1\] Log close:Brevinor\\r\n)");
   EXPECT_TRUE(std::regex_match(raw, expected)) << raw;
 }
 
