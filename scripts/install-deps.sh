@@ -12,6 +12,8 @@ packages=(
   xvfb xauth openbox xdotool x11-utils imagemagick sox libsox-fmt-all pulseaudio pulseaudio-utils
   # making the resources
   librsvg2-bin icnsutils
+  # fuzzing (clang with libFuzzer and its sanitizer runtimes) and its binary seed property lists
+  clang libclang-rt-14-dev libplist-utils
 )
 
 missing=()
