@@ -10,6 +10,8 @@ namespace brevinor {
 struct NoticeRequest {
   NoticePresenter* presenter;     ///< fills the window once it is loaded
   const char* resourceDirectory;  ///< the package's resource folder
+  /// Writes one log line; the module does not link the program's log call.
+  void (*log)(const char* message);
 };
 
 /// The entry's answer when no display can be opened; any other answer is the exit status.

@@ -1,7 +1,9 @@
 // The window module's entry: a GTK application that loads the notice's window, lets the
 // controller fill it, shows it and runs until the controller ends the application.
 
+#include <X11/Xlib.h>
 #include <gtk/gtk.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <memory>
@@ -149,6 +151,17 @@ class NoticeApplication {
   AppDelegate delegate_;
 };
 
+// Set once, before the display is watched; the handler below cannot take an argument.
+void (*logLine)(const char* message) = nullptr;
+
+/// The display went away under the shown notice. GDK's own handler prints a message of its own
+/// beside the log and exits; this run logs one line instead and ends at once with the status of a
+/// notice that could not be shown to its end.
+int onDisplayLost(Display*) {
+  if (logLine) logLine("Display closed, Brevinor ended");
+  _exit(1);
+}
+
 }  // namespace
 }  // namespace brevinor
 
@@ -158,6 +171,9 @@ extern "C" __attribute__((visibility("default"))) int brevinor_show_notice(
   // a Wayland session the notice goes through XWayland to keep them.
   gdk_set_allowed_backends("x11");
   if (!gtk_init_check(nullptr, nullptr)) return brevinor::kNoDisplay;
+  // After gtk_init: opening the display installs GDK's handler, which this one replaces.
+  brevinor::logLine = request->log;
+  XSetIOErrorHandler(brevinor::onDisplayLost);
   g_set_prgname("brevinor");
   g_set_application_name("Brevinor");
   brevinor::NoticeApplication notice(*request);

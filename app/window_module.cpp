@@ -12,6 +12,10 @@ namespace {
 
 constexpr int kNotShownStatus = 1;
 
+void logFromModule(const char* message) {
+  logMessage(message);
+}
+
 std::string lastLoaderError() {
   const char* error = dlerror();
   return error ? error : "unknown error";
@@ -32,7 +36,7 @@ int showNotice(const PackageLayout& layout, NoticePresenter& presenter) {
     return kNotShownStatus;
   }
   const std::string resourceDirectory = layout.resourceDirectory.string();
-  const NoticeRequest request{&presenter, resourceDirectory.c_str()};
+  const NoticeRequest request{&presenter, resourceDirectory.c_str(), &logFromModule};
   const int status = entry(&request);
   if (status == kNoDisplay) {
     logMessage("Cannot open display, Brevinor not shown");
