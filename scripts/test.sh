@@ -11,3 +11,5 @@ cmake -S "$repo" -B "$build" -G Ninja
 cmake --build "$build"
 # The end-to-end runs mostly wait out the notice's 15 seconds, so more of them than cores fit.
 ctest --test-dir "$build" --output-on-failure --parallel 6
+bash "$repo/scripts/sanitize.sh"
+bash "$repo/scripts/fuzz.sh" 60
