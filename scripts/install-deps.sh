@@ -10,6 +10,8 @@ packages=(
   libgdk-pixbuf-2.0-0 libcanberra0 libcanberra-pulse
   # end-to-end tests and the demo: a virtual display, a window manager, X tools, sound capture
   xvfb xauth openbox xdotool x11-utils imagemagick sox libsox-fmt-all pulseaudio pulseaudio-utils
+  # hostile-input tests: chattr makes files and folders nobody may change, not even root
+  e2fsprogs
   # making the resources
   librsvg2-bin icnsutils
   # fuzzing (clang with libFuzzer and its sanitizer runtimes) and its binary seed property lists
