@@ -1,5 +1,6 @@
 #include "app/gtk_application_services.h"
 
+#include <algorithm>
 #include <string>
 #include <system_error>
 
@@ -40,14 +41,23 @@ std::optional<std::string> GtkApplicationServices::resourcePath(std::string_view
 }
 
 std::shared_ptr<const Image> GtkApplicationServices::loadImage(const std::string& path) {
+  // The same file is asked for twice in a run (the package icon, the rebranded logo); pictures
+  // never change under a run, so the last one decoded is kept.
+  if (lastDecoded_.first == path && lastDecoded_.second) return lastDecoded_.second;
+  int width = 0;
+  int height = 0;
+  if (!gdk_pixbuf_get_file_info(path.c_str(), &width, &height)) return nullptr;
   GError* error = nullptr;
-  GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file_at_scale(path.c_str(), kLargestDecodedSide,
-                                                        kLargestDecodedSide, TRUE, &error);
+  GdkPixbuf* pixbuf = std::max(width, height) <= kLargestDecodedSide
+                          ? gdk_pixbuf_new_from_file(path.c_str(), &error)
+                          : gdk_pixbuf_new_from_file_at_scale(path.c_str(), kLargestDecodedSide,
+                                                              kLargestDecodedSide, TRUE, &error);
   if (!pixbuf) {
     g_clear_error(&error);
     return nullptr;
   }
-  return std::make_shared<PixbufImage>(adoptObject(pixbuf));
+  lastDecoded_ = {path, std::make_shared<PixbufImage>(adoptObject(pixbuf))};
+  return lastDecoded_.second;
 }
 
 void GtkApplicationServices::setApplicationIcon(std::shared_ptr<const Image> image) {
@@ -58,6 +68,21 @@ void GtkApplicationServices::setApplicationIcon(std::shared_ptr<const Image> ima
 }
 
 void GtkApplicationServices::playSound(std::string_view name) {
+  // Reaching the sound server can take a while; it happens once the window is on screen, so the
+  // notice never waits for it. The context lives as long as these services do.
+  using Request = std::pair<GtkApplicationServices*, std::string>;
+  g_idle_add_full(
+      G_PRIORITY_LOW,
+      [](gpointer data) -> gboolean {
+        const auto& [self, sound] = *static_cast<Request*>(data);
+        self->startSound(sound);
+        return G_SOURCE_REMOVE;
+      },
+      new Request(this, std::string(name)),
+      [](gpointer data) { delete static_cast<Request*>(data); });
+}
+
+void GtkApplicationServices::startSound(const std::string& name) {
   if (!sound_ && ca_context_create(&sound_) != CA_SUCCESS) {
     sound_ = nullptr;
     return;
@@ -65,15 +90,13 @@ void GtkApplicationServices::playSound(std::string_view name) {
   ca_context_change_props(sound_, CA_PROP_APPLICATION_NAME, "Brevinor", CA_PROP_APPLICATION_ID,
                           "brevinor", nullptr);
   // The package's own sound first, then the desktop sound theme's event of the same name.
-  const std::string eventId(name);
   if (const auto file = resourcePath(name, "oga")) {
     if (ca_context_play(sound_, 0, CA_PROP_MEDIA_FILENAME, file->c_str(), CA_PROP_MEDIA_ROLE,
                         "event", nullptr) == CA_SUCCESS) {
       return;
     }
   }
-  ca_context_play(sound_, 0, CA_PROP_EVENT_ID, eventId.c_str(), CA_PROP_MEDIA_ROLE, "event",
-                  nullptr);
+  ca_context_play(sound_, 0, CA_PROP_EVENT_ID, name.c_str(), CA_PROP_MEDIA_ROLE, "event", nullptr);
 }
 
 void GtkApplicationServices::scheduleOneShot(std::chrono::milliseconds delay,

@@ -28,9 +28,12 @@ class GtkApplicationServices : public ApplicationServices {
   void terminate() override;
 
  private:
+  void startSound(const std::string& name);
+
   GApplication* application_;
   GtkWindow* window_;
   std::filesystem::path resourceDirectory_;
+  std::pair<std::string, std::shared_ptr<const Image>> lastDecoded_;
   ca_context* sound_ = nullptr;  // lives as long as the run, so a started sound plays to its end
 };
 

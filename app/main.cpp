@@ -1,5 +1,7 @@
 // Process entry: the decisions run without any window system; the window module is loaded only
-// when the notice is to be shown.
+// once the notice may be wanted, and shown only when it is.
+
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -12,7 +14,15 @@
 int main(int argc, char** argv) {
   brevinor::ensureStandardStreamsOpen();
   brevinor::ViewController controller;
+  brevinor::WindowModule window(brevinor::packageLayoutOfThisProgram());
+  controller.prepareWindow = [&window] { window.startLoading(); };
+
   const std::vector<std::string> arguments(argv, argv + argc);
-  if (const auto status = controller.viewDidLoad(arguments)) return *status;
-  return brevinor::showNotice(brevinor::packageLayoutOfThisProgram(), controller);
+  if (const auto status = controller.viewDidLoad(arguments)) {
+    // Turned away while the module is still loading: every line is already written (one
+    // write each), so end now rather than wait for a load nobody needs.
+    if (window.loadingStarted()) _exit(*status);
+    return *status;
+  }
+  return window.show(controller);
 }

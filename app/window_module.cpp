@@ -2,9 +2,6 @@
 
 #include <dlfcn.h>
 
-#include <string>
-
-#include "app/notice_request.h"
 #include "platform/log_line.h"
 
 namespace brevinor {
@@ -16,28 +13,39 @@ void logFromModule(const char* message) {
   logMessage(message);
 }
 
-std::string lastLoaderError() {
-  const char* error = dlerror();
-  return error ? error : "unknown error";
-}
-
 }  // namespace
 
-int showNotice(const PackageLayout& layout, NoticePresenter& presenter) {
+WindowModule::~WindowModule() {
+  if (loader_.joinable()) loader_.join();
+}
+
+void WindowModule::startLoading() {
+  if (!loader_.joinable() && !entry_) loader_ = std::thread([this] { load(); });
+}
+
+void WindowModule::load() {
   // Never closed: GTK cannot be unloaded safely, and the process ends soon after.
-  void* module = dlopen(layout.windowModule.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!module) {
-    logMessage("Cannot load the window module, Brevinor not shown: " + lastLoaderError());
+  void* module = dlopen(layout_.windowModule.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (module) entry_ = reinterpret_cast<ShowNoticeEntry>(dlsym(module, kShowNoticeEntry));
+  if (!entry_) {
+    const char* error = dlerror();
+    loadError_ = error ? error : "unknown error";
+  }
+}
+
+int WindowModule::show(NoticePresenter& presenter) {
+  if (loader_.joinable()) {
+    loader_.join();
+  } else if (!entry_) {
+    load();
+  }
+  if (!entry_) {
+    logMessage("Cannot load the window module, Brevinor not shown: " + loadError_);
     return kNotShownStatus;
   }
-  const auto entry = reinterpret_cast<ShowNoticeEntry>(dlsym(module, kShowNoticeEntry));
-  if (!entry) {
-    logMessage("Cannot load the window module, Brevinor not shown: " + lastLoaderError());
-    return kNotShownStatus;
-  }
-  const std::string resourceDirectory = layout.resourceDirectory.string();
+  const std::string resourceDirectory = layout_.resourceDirectory.string();
   const NoticeRequest request{&presenter, resourceDirectory.c_str(), &logFromModule};
-  const int status = entry(&request);
+  const int status = entry_(&request);
   if (status == kNoDisplay) {
     logMessage("Cannot open display, Brevinor not shown");
     return kNotShownStatus;

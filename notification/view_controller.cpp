@@ -46,6 +46,7 @@ std::optional<int> ViewController::viewDidLoad(const std::vector<std::string>& a
     logMessage("Not showing Brevinor");
     return kNotWantedStatus;
   }
+  if (prepareWindow) prepareWindow();
   if (!isApplicationRunningPromptShown(*appNameArg)) {
     logMessage("Brevinor: The Application is not running while patching, hence lunmark not shown");
     return kNotWantedStatus;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,9 @@ class ViewController : public NoticePresenter {
   ImageView* bannerIcon = nullptr;  ///< connected by the window layout; not owned
   TextField* bannerText = nullptr;  ///< connected by the window layout; not owned
   std::optional<std::string> appNameArg;
+  /// Called once the enablement gate has said yes, before the launching-process check, so that
+  /// the window's loading can overlap that check. Optional.
+  std::function<void()> prepareWindow;
 
   ViewController() = default;
   ViewController(const ViewController&) = delete;

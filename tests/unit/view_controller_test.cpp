@@ -74,7 +74,11 @@ struct ScriptedController : ViewController {
   std::optional<Rebrand> rebrand;
   std::optional<Customization> customization;
   int logOpenings = 0;
-  std::vector<std::string> gatesAsked;
+  std::vector<std::string> gatesAsked;  // and when the window was prepared
+
+  ScriptedController() {
+    prepareWindow = [this] { gatesAsked.push_back("prepare"); };
+  }
 
   bool checkIfApplicationRunningPromptEnabled() override {
     gatesAsked.push_back("enabled");
@@ -122,7 +126,7 @@ class ViewControllerTest : public ::testing::Test {
 TEST_F(ViewControllerTest, NormalPathForEditorLogsTheLinesInOrderAndEndsAfterFifteenSeconds) {
   EXPECT_EQ(start({"/usr/bin/brevinor", "Editor"}), std::nullopt);
   EXPECT_EQ(controller->logOpenings, 1);
-  EXPECT_THAT(controller->gatesAsked, ElementsAre("enabled", "launched:Editor"));
+  EXPECT_THAT(controller->gatesAsked, ElementsAre("enabled", "prepare", "launched:Editor"));
   EXPECT_TRUE(application.accessory);
   EXPECT_EQ(shown(banner.image), *application.iconResource);
   EXPECT_EQ(shown(application.icon), "untouched");
@@ -158,7 +162,7 @@ TEST_F(ViewControllerTest, EndsEarlyWithoutANameOrWhenAGateSaysNo) {
        true,
        false,
        0,
-       {"enabled", "launched:Editor"},
+       {"enabled", "prepare", "launched:Editor"},
        {given, "Brevinor: The Application is not running while patching, hence lunmark not shown"}},
   };
   for (const auto& c : cases) {
@@ -193,7 +197,7 @@ TEST_F(ViewControllerTest, AnyNameIsTakenAsGivenLoggedEscapedAndShownUnchanged) 
   for (const auto& c : cases) {
     ASSERT_EQ(start(c.arguments), std::nullopt);
     const std::string& name = c.arguments[1];
-    EXPECT_THAT(controller->gatesAsked, ElementsAre("enabled", "launched:" + name));
+    EXPECT_THAT(controller->gatesAsked, ElementsAre("enabled", "prepare", "launched:" + name));
     EXPECT_EQ(banner.text, name + kDefaultSentence);
     EXPECT_EQ(messages.at(1), c.givenLine);
   }
