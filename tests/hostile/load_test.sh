@@ -31,7 +31,7 @@ wait_all() {
       if kill -0 "$pid" 2>/dev/null; then still+=("$pid"); continue; fi
       status=0 && wait "$pid" || status=$?
       ((status == 0)) || ((++BAD))
-      LAST=$(awk -v a="$T0" -v b="$EPOCHREALTIME" -v l="$LAST" 'BEGIN {d = b - a; printf "%.1f", (d > l ? d : l)}')
+      LAST=$(awk -v a="$T0" -v b="$EPOCHREALTIME" -v l="$LAST" 'BEGIN {d = b - a; m = d > l ? d : l; printf "%.1f", m}')
     done
     left=("${still[@]}")
     if ((${#left[@]})) && awk -v a="$T0" -v b="$EPOCHREALTIME" -v m="$1" 'BEGIN {exit !(b - a > m)}'; then
