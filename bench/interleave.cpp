@@ -62,9 +62,9 @@ int main(int argc, char** argv) {
   const int runs = std::atoi(argv[1]);
   std::vector<Candidate> candidates;
   for (int i = 2; i < argc; ++i) {
-    const std::string spec = argv[i];
-    const auto equals = spec.find('=');
-    candidates.push_back({spec.substr(0, equals), spec.substr(equals + 1), {}});
+    const std::string argument = argv[i];
+    const auto equals = argument.find('=');
+    candidates.push_back({argument.substr(0, equals), argument.substr(equals + 1), {}});
   }
   for (auto& c : candidates) runOnce(c.command);  // warm the caches once
   for (int run = 0; run < runs; ++run) {
