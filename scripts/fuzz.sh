@@ -24,8 +24,8 @@ for target in "${targets[@]}"; do
   dir=$work/$target
   mkdir -p "$dir/corpus" "$dir/artifacts"
   cp "$repo/fuzz/corpus/$target/"* "$dir/corpus/"
-  options=(-max_total_time="$seconds" -timeout=10 -print_final_stats=1 -artifact_prefix="$dir/artifacts/")
-  [[ -f $repo/fuzz/$target.dict ]] && options+=(-dict="$repo/fuzz/$target.dict")
+  options=(-max_total_time="$seconds" -timeout=10 -print_final_stats=1
+    -artifact_prefix="$dir/artifacts/" -dict="$repo/fuzz/plist.dict")
   status=0
   "$build/${target}_fuzzer" "${options[@]}" "$dir/corpus" >"$dir/log" 2>&1 || status=$?
 
