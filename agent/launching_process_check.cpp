@@ -1,6 +1,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <future>
+#include <optional>
 #include <string_view>
 
 #include "agent/kel_agent.h"
@@ -20,43 +22,50 @@ bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
                     [&](char x, char y) { return lower(x) == lower(y); });
 }
 
+/// What the record holds for one application, or the log line that says why there is nothing.
+struct RecordedLauncher {
+  std::optional<std::string> previousParentPid;
+  std::string failure;
+};
+
+RecordedLauncher lookUpRecordedLauncher(const std::string& recordPath, const std::string& appName) {
+  if (!fileExists(recordPath)) return {std::nullopt, recordPath + " file not available"};
+  const PropertyListReading record = readPropertyListDictionary(recordPath);
+  if (!record.document) return {std::nullopt, recordPath + " : Cannot Convert plist to Dict"};
+  const auto launchers = record.document->lookup(kRecordKey);
+  if (!launchers || launchers->kind() != PropertyListKind::dictionary) {
+    return {std::nullopt, recordPath + " : Cannot Get Lunmark data value"};
+  }
+  const auto entry = launchers->lookup(appName);
+  const auto previous = entry ? entry->string() : std::nullopt;
+  if (!previous) return {std::nullopt, "previousParentPid is nil for " + appName + " -> false"};
+  return {std::string(*previous), ""};
+}
+
 }  // namespace
 
 bool KelAgent::isApplicationRunningPromptShown(const std::string& appName) {
   const std::string pidText = std::to_string(getpid());
+  // The record is read while ps runs, so that a large record costs no time of its own; its
+  // lines are still written after the pid line.
+  auto recorded = std::async(std::launch::async, lookUpRecordedLauncher,
+                             dataPath() + std::string(kRecordFileSuffix), appName);
   // Kept exactly as printed, blanks and line break included: the agent recorded it that way.
   const std::string currentParentPid =
       outputForGivenCommand("/bin/sh", {"-c", "/bin/ps -o ppid= " + pidText});
   logMessage("child process ID " + pidText + " : parent process id " + currentParentPid);
 
-  const std::string recordPath = dataPath() + std::string(kRecordFileSuffix);
-  if (!fileExists(recordPath)) {
-    logMessage(recordPath + " file not available");
+  const RecordedLauncher launcher = recorded.get();
+  if (!launcher.previousParentPid) {
+    logMessage(launcher.failure);
     return false;
   }
-  const PropertyListReading record = readPropertyListDictionary(recordPath);
-  if (!record.document) {
-    logMessage(recordPath + " : Cannot Convert plist to Dict");
-    return false;
-  }
-  const auto launchers = record.document->lookup(kRecordKey);
-  if (!launchers || launchers->kind() != PropertyListKind::dictionary) {
-    logMessage(recordPath + " : Cannot Get Lunmark data value");
-    return false;
-  }
-  const auto entry = launchers->lookup(appName);
-  const auto previousParentPid = entry ? entry->string() : std::nullopt;
-  if (!previousParentPid) {
-    logMessage("previousParentPid is nil for " + appName + " -> false");
-    return false;
-  }
-  if (equalIgnoringAsciiCase(*previousParentPid, currentParentPid)) {
-    logMessage("current and previousParentPid are same -> true :" +
-               std::string(*previousParentPid));
+  const std::string& previousParentPid = *launcher.previousParentPid;
+  if (equalIgnoringAsciiCase(previousParentPid, currentParentPid)) {
+    logMessage("current and previousParentPid are same -> true :" + previousParentPid);
     return true;
   }
-  logMessage("current and previousParentPid are different -> false :" +
-             std::string(*previousParentPid));
+  logMessage("current and previousParentPid are different -> false :" + previousParentPid);
   return false;
 }
 
