@@ -170,6 +170,10 @@ extern "C" __attribute__((visibility("default"))) int brevinor_show_notice(
   // Keep-above, every workspace and the move restriction are X11 window-manager properties; on
   // a Wayland session the notice goes through XWayland to keep them.
   gdk_set_allowed_backends("x11");
+  // The notice draws nothing with OpenGL. Without this, the first GTK program on a display probes
+  // GLX for its visuals, which loads the GL driver (here about 50 MiB with its compiler) and
+  // costs the first notice many milliseconds.
+  g_setenv("GDK_GL", "disable", FALSE);
   if (!gtk_init_check(nullptr, nullptr)) return brevinor::kNoDisplay;
   // After gtk_init: opening the display installs GDK's handler, which this one replaces.
   brevinor::logLine = request->log;
