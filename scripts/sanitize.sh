@@ -36,7 +36,7 @@ check_reports() { # NAME: fails NAME when any sanitizer wrote a report
 }
 
 ASAN_OPTIONS="detect_leaks=1:log_path=$reports/asan" \
-  "$build/bin/brevinor_unit_tests" --gtest_brief=1 || failed+=(unit)
+  BREVINOR_ROOT="$build/no-agent-install" "$build/bin/brevinor_unit_tests" --gtest_brief=1 || failed+=(unit)
 check_reports unit
 
 # Leak detection stays on for the window too, except for what fontconfig allocates: measuring the
