@@ -3,21 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <filesystem>
-
 namespace brevinor::fuzzing {
-
-FuzzFolder::FuzzFolder() {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/brevinor-fuzz.XXXXXX";
-  if (!mkdtemp(pattern.data())) std::abort();
-  path_ = pattern;
-}
-
-FuzzFolder::~FuzzFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
 
 void writeWholeFile(const std::string& path, std::string_view bytes) {
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);

@@ -8,20 +8,6 @@
 
 namespace brevinor::fuzzing {
 
-/// A folder of the fuzzer's own under $TMPDIR (or /tmp), removed with its content at exit.
-class FuzzFolder {
- public:
-  FuzzFolder();
-  ~FuzzFolder();
-  FuzzFolder(const FuzzFolder&) = delete;
-  FuzzFolder& operator=(const FuzzFolder&) = delete;
-
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 /// Replaces the file at `path` (its folder must exist) with exactly `bytes`; aborts on failure,
 /// since a run that cannot write its input would fuzz nothing.
 void writeWholeFile(const std::string& path, std::string_view bytes);

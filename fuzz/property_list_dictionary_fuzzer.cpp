@@ -5,6 +5,7 @@
 
 #include "fuzz/fuzz_files.h"
 #include "platform/property_list_document.h"
+#include "tests/unit/support/temporary_folder.h"
 
 namespace brevinor {
 namespace {
@@ -48,7 +49,7 @@ void checkValue(const PropertyListValue& value, int depth) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace brevinor;
-  static const fuzzing::FuzzFolder folder;
+  static const testing::TemporaryFolder folder;
   static const std::string path = folder.path() + "/input.plist";
   fuzzing::writeWholeFile(path, fuzzing::bytesOf(data, size));
 

@@ -15,6 +15,7 @@
 #include "notification/view_controller.h"
 #include "platform/log_line.h"
 #include "platform/property_list_document.h"
+#include "tests/unit/support/temporary_folder.h"
 
 namespace brevinor {
 namespace {
@@ -77,7 +78,7 @@ struct FuzzedController : ViewController {
 };
 
 struct Install {
-  fuzzing::FuzzFolder folder;
+  testing::TemporaryFolder folder;
   std::string iconPath;
   std::vector<std::string> partPaths;
 

@@ -6,10 +6,11 @@
 #include "fuzz/fuzz_files.h"
 #include "platform/property_list_document.h"
 #include "platform/property_list_string_record.h"
+#include "tests/unit/support/temporary_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace brevinor;
-  static const fuzzing::FuzzFolder folder;
+  static const testing::TemporaryFolder folder;
   static const std::string path = folder.path() + "/record.plist";
   constexpr std::array<std::string_view, 2> keys{"IS_REBRANDED", "PRODUCT_NAME"};
   fuzzing::writeWholeFile(path, fuzzing::bytesOf(data, size));

@@ -7,6 +7,7 @@
 #include "notification/view_controller.h"
 #include "tests/unit/support/captured_log.h"
 #include "tests/unit/support/plist_fixtures.h"
+#include "tests/unit/support/temporary_folder.h"
 
 namespace brevinor {
 namespace {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/unit/support/captured_log.h"
+#include "tests/unit/support/temporary_folder.h"
 
 namespace brevinor {
 namespace {

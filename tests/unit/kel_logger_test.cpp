@@ -18,6 +18,7 @@
 #include "platform/log_line.h"
 #include "platform/user_name.h"
 #include "tests/unit/support/captured_log.h"
+#include "tests/unit/support/temporary_folder.h"
 
 namespace brevinor {
 namespace {

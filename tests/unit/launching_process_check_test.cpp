@@ -8,6 +8,7 @@
 #include "agent/kel_agent.h"
 #include "tests/unit/support/captured_log.h"
 #include "tests/unit/support/plist_fixtures.h"
+#include "tests/unit/support/temporary_folder.h"
 
 namespace brevinor {
 namespace {

@@ -5,6 +5,7 @@
 #include "platform/property_list_document.h"
 #include "tests/unit/support/captured_log.h"
 #include "tests/unit/support/plist_fixtures.h"
+#include "tests/unit/support/temporary_folder.h"
 
 namespace brevinor {
 namespace {

@@ -9,6 +9,7 @@
 
 #include "agent/kel_agent.h"
 #include "tests/unit/support/captured_log.h"
+#include "tests/unit/support/temporary_folder.h"
 
 namespace brevinor {
 namespace {

@@ -5,8 +5,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -49,30 +47,6 @@ std::vector<std::string> CapturedLog::messages() const {
     result.push_back(std::regex_replace(line, prefix, "", std::regex_constants::format_first_only));
   }
   return result;
-}
-
-TemporaryFolder::TemporaryFolder() {
-  char name[] = "/tmp/brevinor-test-XXXXXX";
-  path_ = mkdtemp(name);
-}
-
-TemporaryFolder::~TemporaryFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string TemporaryFolder::writeFile(const std::string& relativePath,
-                                       const std::string& content) const {
-  const std::filesystem::path full = std::filesystem::path(path_) / relativePath;
-  std::filesystem::create_directories(full.parent_path());
-  std::ofstream(full, std::ios::binary) << content;
-  return full.string();
-}
-
-std::string TemporaryFolder::makeFolder(const std::string& relativePath) const {
-  const std::filesystem::path full = std::filesystem::path(path_) / relativePath;
-  std::filesystem::create_directories(full);
-  return full.string();
 }
 
 }  // namespace brevinor::testing
