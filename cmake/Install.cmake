@@ -1,0 +1,1 @@
+# Install rules and the Debian package (filled in by packaging work).
