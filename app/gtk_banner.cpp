@@ -1,13 +1,37 @@
 #include "app/gtk_banner.h"
 
 #include <cairo.h>
+#include <fribidi.h>
 
 #include <algorithm>
+#include <vector>
+
+#include "app/notice_accessibility.h"
 
 namespace brevinor {
 
+GtkBannerIcon::GtkBannerIcon(GtkImage* image, int logicalSize)
+    : image_(image), logicalSize_(logicalSize) {
+  g_object_add_weak_pointer(G_OBJECT(image_), reinterpret_cast<gpointer*>(&image_));
+  scaleHandler_ = g_signal_connect_swapped(
+      image_, "notify::scale-factor", G_CALLBACK(+[](GtkBannerIcon* self) { self->draw(); }), this);
+}
+
+GtkBannerIcon::~GtkBannerIcon() {
+  // The image may have gone with its window already.
+  if (!image_) return;
+  g_signal_handler_disconnect(image_, scaleHandler_);
+  g_object_remove_weak_pointer(G_OBJECT(image_), reinterpret_cast<gpointer*>(&image_));
+}
+
 void GtkBannerIcon::setImage(std::shared_ptr<const Image> image) {
-  const auto* picture = dynamic_cast<const PixbufImage*>(image.get());
+  shown_ = std::move(image);
+  draw();
+}
+
+void GtkBannerIcon::draw() {
+  if (!image_) return;
+  const auto* picture = dynamic_cast<const PixbufImage*>(shown_.get());
   if (!picture || !picture->pixbuf()) {
     gtk_image_clear(image_);
     return;
@@ -31,18 +55,53 @@ void GtkBannerIcon::setImage(std::shared_ptr<const Image> image) {
   cairo_surface_destroy(surface);
 }
 
-void GtkBannerText::setStringValue(const std::string& text) {
-  if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
-    gtk_label_set_text(label_, text.c_str());
-    return;
-  }
+namespace {
+
+std::string validUtf8(const std::string& text) {
+  if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return text;
   gchar* repaired = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-  gtk_label_set_text(label_, repaired);
+  std::string valid(repaired);
   g_free(repaired);
+  return valid;
 }
 
-std::string GtkBannerText::stringValue() const {
-  return gtk_label_get_text(label_);
+constexpr const char* kLeftToRightMark = "\u200E";
+constexpr const char* kRightToLeftMark = "\u200F";
+constexpr const char* kFirstStrongIsolate = "\u2068";
+constexpr const char* kPopDirectionalIsolate = "\u2069";
+
+// The direction of the first letter outside any isolate, as the bidirectional algorithm finds a
+// paragraph's; "other neutral" when there is none.
+FriBidiParType paragraphDirection(const std::string& text) {
+  glong length = 0;
+  gunichar* characters = g_utf8_to_ucs4_fast(text.data(), static_cast<glong>(text.size()), &length);
+  std::vector<FriBidiCharType> types(static_cast<std::size_t>(length));
+  for (glong i = 0; i < length; ++i)
+    types[static_cast<std::size_t>(i)] = fribidi_get_bidi_type(characters[i]);
+  g_free(characters);
+  return fribidi_get_par_direction(types.data(), static_cast<FriBidiStrIndex>(types.size()));
+}
+
+}  // namespace
+
+std::string textForDisplay(const std::string& text, const std::string& appName,
+                           GtkTextDirection widgetDirection) {
+  if (appName.empty() || text.compare(0, appName.size(), appName) != 0) return text;
+  const std::string sentence = text.substr(appName.size());
+  const FriBidiParType direction = paragraphDirection(sentence);
+  // A sentence without letters of its own reads as the desktop does.
+  const bool rightToLeft = direction == FRIBIDI_PAR_RTL ||
+                           (direction == FRIBIDI_PAR_ON && widgetDirection == GTK_TEXT_DIR_RTL);
+  return std::string(rightToLeft ? kRightToLeftMark : kLeftToRightMark) + kFirstStrongIsolate +
+         appName + kPopDirectionalIsolate + sentence;
+}
+
+void GtkBannerText::setStringValue(const std::string& text) {
+  text_ = validUtf8(text);
+  gtk_label_set_text(label_, textForDisplay(text_, validUtf8(appName_),
+                                            gtk_widget_get_direction(GTK_WIDGET(label_)))
+                                 .c_str());
+  if (window_) describeNotification(window_, text_);
 }
 
 void GtkBannerCard::setStateActive() {

@@ -3,6 +3,9 @@
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtk/gtk.h>
 
+#include <memory>
+#include <string>
+
 #include "app/gobject_ptr.h"
 #include "notification/banner_views.h"
 
@@ -18,27 +21,48 @@ class PixbufImage : public Image {
   GObjectPtr<GdkPixbuf> pixbuf_;
 };
 
-/// The banner's icon: any image is drawn into a fixed square, sharp at the window's scale.
+/// The banner's icon: any image is drawn into a fixed square, sharp at the window's scale, and
+/// drawn again when the window moves to a screen of another scale.
 class GtkBannerIcon : public ImageView {
  public:
-  GtkBannerIcon(GtkImage* image, int logicalSize) : image_(image), logicalSize_(logicalSize) {}
+  GtkBannerIcon(GtkImage* image, int logicalSize);
+  ~GtkBannerIcon();
+  GtkBannerIcon(const GtkBannerIcon&) = delete;
+  GtkBannerIcon& operator=(const GtkBannerIcon&) = delete;
   void setImage(std::shared_ptr<const Image> image) override;
 
  private:
+  void draw();
+
   GtkImage* image_;
   int logicalSize_;
+  std::shared_ptr<const Image> shown_;
+  gulong scaleHandler_ = 0;
 };
 
-/// The banner's text: plain text only, invalid UTF-8 shown with replacement characters.
+/// The banner's text: plain text only, invalid UTF-8 shown with replacement characters. It reads
+/// in the direction of the sentence around the application's name, whatever script the name is
+/// written in, and it is also the window's accessible name.
 class GtkBannerText : public TextField {
  public:
-  explicit GtkBannerText(GtkLabel* label) : label_(label) {}
+  GtkBannerText(GtkLabel* label, std::string appName, GtkWidget* window)
+      : label_(label), appName_(std::move(appName)), window_(window) {}
   void setStringValue(const std::string& text) override;
-  std::string stringValue() const override;
+  std::string stringValue() const override { return text_; }
 
  private:
   GtkLabel* label_;
+  std::string appName_;
+  GtkWidget* window_;
+  std::string text_;
 };
+
+/// The text as the label shows it: when it starts with the application's name, the name is
+/// isolated from the sentence around it, and a mark of the sentence's direction leads. Without
+/// them the paragraph would take its direction from its first letter, the name's, and a Hebrew
+/// name would turn an English sentence around. Both arguments are valid UTF-8.
+std::string textForDisplay(const std::string& text, const std::string& appName,
+                           GtkTextDirection widgetDirection);
 
 /// The card behind icon and text.
 class GtkBannerCard : public VisualEffectView {

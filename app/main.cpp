@@ -24,5 +24,5 @@ int main(int argc, char** argv) {
     if (window.loadingStarted()) _exit(*status);
     return *status;
   }
-  return window.show(controller);
+  return window.show(controller, controller.appNameArg.value_or(""));
 }

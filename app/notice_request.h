@@ -10,6 +10,7 @@ namespace brevinor {
 struct NoticeRequest {
   NoticePresenter* presenter;     ///< fills the window once it is loaded
   const char* resourceDirectory;  ///< the package's resource folder
+  const char* appName;            ///< the application the notice is about, as given
   /// Writes one log line; the module does not link the program's log call.
   void (*log)(const char* message);
 };

@@ -10,18 +10,16 @@
 #include <optional>
 
 #include "app/app_delegate.h"
+#include "app/color_scheme.h"
 #include "app/gobject_ptr.h"
 #include "app/gtk_application_services.h"
-#include "app/gtk_banner.h"
 #include "app/notice_request.h"
+#include "app/notice_window.h"
 #include "app/window_controller.h"
 
 namespace brevinor {
 namespace {
 
-constexpr const char* kWindowLayout = "/org/brevinor/notice/MainWindow.ui";
-constexpr const char* kWindowStyle = "/org/brevinor/notice/style.css";
-constexpr int kIconSize = 64;
 constexpr int kScreenMargin = 12;
 constexpr double kCardRadius = 14.0;
 
@@ -46,7 +44,9 @@ class NoticeApplication {
   static void onStartup(GApplication* application, gpointer self) {
     // Closing the window does not end the run; only the controller's timer does.
     g_application_hold(application);
-    static_cast<NoticeApplication*>(self)->useStyle();
+    auto* notice = static_cast<NoticeApplication*>(self);
+    notice->colorScheme_ = followDesktopColorScheme();
+    NoticeWindow::useStyle();
   }
 
   static void onActivate(GApplication*, gpointer self) {
@@ -57,22 +57,10 @@ class NoticeApplication {
     static_cast<NoticeApplication*>(self)->delegate_.applicationWillTerminate();
   }
 
-  void useStyle() {
-    auto css = adoptObject(gtk_css_provider_new());
-    gtk_css_provider_load_from_resource(css.get(), kWindowStyle);
-    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
-                                              GTK_STYLE_PROVIDER(css.get()),
-                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-  }
-
   void loadWindow() {
     if (window_) return;  // activated once per run
-    auto builder = adoptObject(gtk_builder_new_from_resource(kWindowLayout));
-    window_ = GTK_WINDOW(gtk_builder_get_object(builder.get(), "window"));
-    GtkWidget* card = GTK_WIDGET(gtk_builder_get_object(builder.get(), "card"));
-    icon_.emplace(GTK_IMAGE(gtk_builder_get_object(builder.get(), "bannerIcon")), kIconSize);
-    text_.emplace(GTK_LABEL(gtk_builder_get_object(builder.get(), "bannerText")));
-    card_.emplace(card);
+    notice_.emplace(request_.appName ? request_.appName : "");
+    window_ = notice_->window();
     services_.emplace(G_APPLICATION(application_.get()), window_, request_.resourceDirectory);
     gtk_application_add_window(application_.get(), window_);
 
@@ -82,7 +70,7 @@ class NoticeApplication {
 
     windowController_ = std::make_shared<WindowController>(window_);
     windowController_->windowDidLoad();
-    request_.presenter->present({*icon_, *text_, *card_, *services_});
+    request_.presenter->present({notice_->icon(), notice_->text(), notice_->card(), *services_});
     gtk_widget_show(GTK_WIDGET(window_));
     delegate_.applicationDidFinishLaunching();
   }
@@ -143,9 +131,8 @@ class NoticeApplication {
   const NoticeRequest& request_;
   GObjectPtr<GtkApplication> application_;
   GtkWindow* window_ = nullptr;  // owned by GTK's list of toplevels
-  std::optional<GtkBannerIcon> icon_;
-  std::optional<GtkBannerText> text_;
-  std::optional<GtkBannerCard> card_;
+  GObjectPtr<GSettings> colorScheme_;
+  std::optional<NoticeWindow> notice_;
   std::optional<GtkApplicationServices> services_;
   std::shared_ptr<WindowController> windowController_;
   AppDelegate delegate_;

@@ -33,7 +33,7 @@ void WindowModule::load() {
   }
 }
 
-int WindowModule::show(NoticePresenter& presenter) {
+int WindowModule::show(NoticePresenter& presenter, const std::string& appName) {
   if (loader_.joinable()) {
     loader_.join();
   } else if (!entry_) {
@@ -44,7 +44,8 @@ int WindowModule::show(NoticePresenter& presenter) {
     return kNotShownStatus;
   }
   const std::string resourceDirectory = layout_.resourceDirectory.string();
-  const NoticeRequest request{&presenter, resourceDirectory.c_str(), &logFromModule};
+  const NoticeRequest request{&presenter, resourceDirectory.c_str(), appName.c_str(),
+                              &logFromModule};
   const int status = entry_(&request);
   if (status == kNoDisplay) {
     logMessage("Cannot open display, Brevinor not shown");

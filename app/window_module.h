@@ -27,7 +27,7 @@ class WindowModule {
   /// Loads the module (or waits for the load under way) and runs the notice until it ends.
   /// Returns the exit status; when the module cannot be loaded or no display can be opened,
   /// logs one line and returns 1.
-  int show(NoticePresenter& presenter);
+  int show(NoticePresenter& presenter, const std::string& appName);
 
  private:
   void load();
