@@ -16,6 +16,7 @@ packages=(
   e2fsprogs
   # making the resources
   librsvg2-bin icnsutils
+  scdoc man-db groff-base dpkg-dev  # the manual page, its check (man -l), the package's dpkg-shlibdeps
   # fuzzing (clang with libFuzzer and its sanitizer runtimes) and its binary seed property lists
   clang libclang-rt-14-dev libplist-utils
 )
