@@ -52,8 +52,7 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "settings enable the notice and the launching process is the one the agent"
   "recorded, brevinor shows a small card in the top-right corner of the screen"
   "saying that the update failed and will be attempted again, plays a short sound"
-  "and quits after 15 seconds. Runs that are turned away load no GUI toolkit and"
-  "need no display.")
+  "and quits after 15 seconds. Runs that are turned away need no display.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 
