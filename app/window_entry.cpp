@@ -15,12 +15,14 @@
 #include "app/gtk_application_services.h"
 #include "app/notice_request.h"
 #include "app/notice_window.h"
+#include "app/screen_slot.h"
 #include "app/window_controller.h"
 
 namespace brevinor {
 namespace {
 
 constexpr int kScreenMargin = 12;
+constexpr int kNoticeSpacing = 8;  // between notices stacked in the corner
 constexpr double kCardRadius = 14.0;
 
 /// Everything one run of the notice owns, from the application's start-up to its shutdown.
@@ -115,17 +117,29 @@ class NoticeApplication {
     }
   }
 
+  /// The notice stacks below the notices of other runs in the top-right corner. Its place is
+  /// claimed when gtk_widget_show realizes the window: the text is in by then, so the claimed frame
+  /// has the window's final size, and the move still comes before the window is mapped.
   void placeInTopRightCorner() {
-    GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
-    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
-    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
-    if (!monitor) return;
-    GdkRectangle area;
-    gdk_monitor_get_workarea(monitor, &area);
-    GtkRequisition size;
-    gtk_widget_get_preferred_size(GTK_WIDGET(window_), nullptr, &size);
-    gtk_window_move(window_, area.x + area.width - size.width - kScreenMargin,
-                    area.y + kScreenMargin);
+    auto claim = +[](GtkWidget* widget, gpointer) {
+      GdkDisplay* display = gtk_widget_get_display(widget);
+      GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+      if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+      if (!monitor) return;
+      GdkRectangle area;
+      gdk_monitor_get_workarea(monitor, &area);
+      GtkRequisition size;
+      gtk_widget_get_preferred_size(widget, nullptr, &size);
+      const ScreenRect place =
+          claimNoticePlace(GTK_WINDOW(widget), {area.x, area.y, area.width, area.height},
+                           size.width, size.height, kScreenMargin, kNoticeSpacing);
+      gtk_window_move(GTK_WINDOW(widget), place.x, place.y);
+    };
+    if (gtk_widget_get_realized(GTK_WIDGET(window_))) {
+      claim(GTK_WIDGET(window_), nullptr);
+    } else {
+      g_signal_connect(window_, "realize", G_CALLBACK(claim), nullptr);
+    }
   }
 
   const NoticeRequest& request_;
