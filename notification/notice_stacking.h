@@ -52,6 +52,7 @@ inline ScreenRect stackedNoticeFrame(std::span<const ScreenRect> shown, ScreenRe
   const std::int64_t firstY = area.top + margin;
   const ScreenRect topRight{static_cast<int>(firstX), static_cast<int>(firstY), width, height};
   if (width <= 0 || height <= 0) return topRight;
+  spacing = std::max(spacing, 0);  // a column step of zero or less would never end
 
   // Each shown notice, grown by the spacing: a new frame must keep clear of the grown box, so
   // touching it leaves exactly `spacing` between the two.
