@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/gtk_banner.h"
+#include "app/icns_pictures.h"
 
 namespace brevinor {
 namespace {
@@ -12,6 +13,41 @@ namespace {
 // Pictures larger than this are scaled down while they are decoded: the banner shows at most
 // 128 device pixels, and a huge file must not cost a huge bitmap.
 constexpr int kLargestDecodedSide = 256;
+// An icon family holds a handful of pictures of at most a few hundred KiB each.
+constexpr goffset kLargestIconFamily = 4 << 20;
+
+GdkPixbuf* decodePng(std::string_view png) {
+  auto loader = adoptObject(gdk_pixbuf_loader_new_with_type("png", nullptr));
+  if (!loader) return nullptr;
+  const bool written = gdk_pixbuf_loader_write(
+      loader.get(), reinterpret_cast<const guchar*>(png.data()), png.size(), nullptr);
+  if (!gdk_pixbuf_loader_close(loader.get(), nullptr) || !written) return nullptr;
+  GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader.get());
+  return pixbuf ? GDK_PIXBUF(g_object_ref(pixbuf)) : nullptr;
+}
+
+/// The picture of an icon family that fits a square of `side` device pixels, decoded; none when
+/// the file is not a family with PNG pictures (gdk-pixbuf's own loader then has its go).
+GdkPixbuf* decodeFittingIconFamilyPicture(const std::string& path, int side) {
+  auto file = adoptObject(g_file_new_for_path(path.c_str()));
+  auto info = adoptObject(g_file_query_info(
+      file.get(), G_FILE_ATTRIBUTE_STANDARD_SIZE "," G_FILE_ATTRIBUTE_STANDARD_TYPE,
+      G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
+  if (!info || g_file_info_get_file_type(info.get()) != G_FILE_TYPE_REGULAR ||
+      g_file_info_get_size(info.get()) > kLargestIconFamily) {
+    return nullptr;
+  }
+  gchar* bytes = nullptr;
+  gsize length = 0;
+  if (!g_file_load_contents(file.get(), nullptr, &bytes, &length, nullptr, nullptr)) {
+    return nullptr;
+  }
+  GdkPixbuf* pixbuf = nullptr;
+  const auto picture = pictureThatFits(pngPicturesOfIconFamily({bytes, length}), side);
+  if (picture) pixbuf = decodePng(picture->png);
+  g_free(bytes);
+  return pixbuf;
+}
 
 }  // namespace
 
@@ -44,6 +80,13 @@ std::shared_ptr<const Image> GtkApplicationServices::loadImage(const std::string
   // The same file is asked for twice in a run (the package icon, the rebranded logo); pictures
   // never change under a run, so the last one decoded is kept.
   if (lastDecoded_.first == path && lastDecoded_.second) return lastDecoded_.second;
+  if (path.ends_with(".icns")) {
+    const int side = kBannerIconSide * gtk_widget_get_scale_factor(GTK_WIDGET(window_));
+    if (GdkPixbuf* picture = decodeFittingIconFamilyPicture(path, side)) {
+      lastDecoded_ = {path, std::make_shared<PixbufImage>(adoptObject(picture))};
+      return lastDecoded_.second;
+    }
+  }
   int width = 0;
   int height = 0;
   if (!gdk_pixbuf_get_file_info(path.c_str(), &width, &height)) return nullptr;

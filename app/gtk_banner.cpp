@@ -65,6 +65,17 @@ std::string validUtf8(const std::string& text) {
   return valid;
 }
 
+// Four lines show a few hundred characters at most. Laying out the rest of a megabyte would cost
+// seconds, and past some length Pango stops wrapping an isolated run, widening the card.
+constexpr std::size_t kMostCharactersShown = 1024;
+
+std::string_view clipped(std::string_view valid) {
+  const char* end = valid.data() + valid.size();
+  const char* at = valid.data();
+  for (std::size_t i = 0; i < kMostCharactersShown && at < end; ++i) at = g_utf8_next_char(at);
+  return valid.substr(0, static_cast<std::size_t>(std::min(at, end) - valid.data()));
+}
+
 constexpr const char* kLeftToRightMark = "\u200E";
 constexpr const char* kRightToLeftMark = "\u200F";
 constexpr const char* kFirstStrongIsolate = "\u2068";
@@ -86,14 +97,16 @@ FriBidiParType paragraphDirection(const std::string& text) {
 
 std::string textForDisplay(const std::string& text, const std::string& appName,
                            GtkTextDirection widgetDirection) {
-  if (appName.empty() || text.compare(0, appName.size(), appName) != 0) return text;
-  const std::string sentence = text.substr(appName.size());
+  if (appName.empty() || text.compare(0, appName.size(), appName) != 0) {
+    return std::string(clipped(text));
+  }
+  const std::string sentence(clipped(std::string_view(text).substr(appName.size())));
   const FriBidiParType direction = paragraphDirection(sentence);
   // A sentence without letters of its own reads as the desktop does.
   const bool rightToLeft = direction == FRIBIDI_PAR_RTL ||
                            (direction == FRIBIDI_PAR_ON && widgetDirection == GTK_TEXT_DIR_RTL);
   return std::string(rightToLeft ? kRightToLeftMark : kLeftToRightMark) + kFirstStrongIsolate +
-         appName + kPopDirectionalIsolate + sentence;
+         std::string(clipped(appName)) + kPopDirectionalIsolate + sentence;
 }
 
 void GtkBannerText::setStringValue(const std::string& text) {

@@ -21,6 +21,9 @@ class PixbufImage : public Image {
   GObjectPtr<GdkPixbuf> pixbuf_;
 };
 
+/// The side of the banner's icon square, in logical pixels.
+inline constexpr int kBannerIconSide = 64;
+
 /// The banner's icon: any image is drawn into a fixed square, sharp at the window's scale, and
 /// drawn again when the window moves to a screen of another scale.
 class GtkBannerIcon : public ImageView {
@@ -57,10 +60,11 @@ class GtkBannerText : public TextField {
   std::string text_;
 };
 
-/// The text as the label shows it: when it starts with the application's name, the name is
-/// isolated from the sentence around it, and a mark of the sentence's direction leads. Without
-/// them the paragraph would take its direction from its first letter, the name's, and a Hebrew
-/// name would turn an English sentence around. Both arguments are valid UTF-8.
+/// The text as the label shows it, cut to what four lines can show: when it starts with the
+/// application's name, the name is isolated from the sentence around it, and a mark of the
+/// sentence's direction leads. Without them the paragraph would take its direction from its first
+/// letter, the name's, and a Hebrew name would turn an English sentence around. Both arguments are
+/// valid UTF-8.
 std::string textForDisplay(const std::string& text, const std::string& appName,
                            GtkTextDirection widgetDirection);
 

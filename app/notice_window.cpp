@@ -8,7 +8,6 @@ namespace {
 
 constexpr const char* kWindowLayout = "/org/brevinor/notice/MainWindow.ui";
 constexpr const char* kWindowStyle = "/org/brevinor/notice/style.css";
-constexpr int kIconSize = 64;
 
 template <typename Widget>
 Widget* part(GtkBuilder* builder, const char* name) {
@@ -29,7 +28,7 @@ NoticeWindow::NoticeWindow(const std::string& appName)
 
 NoticeWindow::NoticeWindow(GtkBuilder* builder, const std::string& appName)
     : window_(part<GtkWindow>(builder, "window")),
-      icon_(part<GtkImage>(builder, "bannerIcon"), kIconSize),
+      icon_(part<GtkImage>(builder, "bannerIcon"), kBannerIconSide),
       text_(part<GtkLabel>(builder, "bannerText"), appName, GTK_WIDGET(window_)),
       card_(part<GtkWidget>(builder, "card")) {
   exposeAsNotification(GTK_WIDGET(window_));

@@ -91,18 +91,21 @@ TEST_F(NoticeWindowTest, LongTextKeepsTheCardsWidthAndAtMostFourLines) {
   gtk_widget_destroy(GTK_WIDGET(notice_->window()));
 
   std::string manyWords;
-  while (manyWords.size() < 20000) manyWords += "Patching will be attempted again shortly. ";
+  while (manyWords.size() < 1000000) manyWords += "Patching will be attempted again shortly. ";
+  const std::string endlessName(102400, 'n');
   const struct {
     const char* what;
+    std::string name;
     std::string text;
   } cases[] = {
-      {"many words", "Editor " + manyWords},
-      {"one endless word", std::string(20000, 'W')},
-      {"endless name of wide letters", std::string(3000, 'M') + " " + manyWords},
+      {"many words", "Editor", "Editor " + manyWords},
+      {"one endless word", "Editor", std::string(20000, 'W')},
+      {"endless name", endlessName, endlessName + " " + manyWords},
+      {"endless right-to-left name", "\u05D0" + endlessName, "\u05D0" + endlessName + " update"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    build("Editor", c.text);
+    build(c.name, c.text);
     const GtkRequisition size = preferredSize();
     EXPECT_EQ(size.width, shortSize.width);
     PangoLayout* layout = gtk_label_get_layout(label());
