@@ -66,8 +66,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # carries the ICNS loader on Debian 12) are found too.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time without being linked: canberra's PulseAudio backend plays the sound, GTK reads
-# the desktop's interface settings from these schemas.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libcanberra-pulse, gsettings-desktop-schemas")
+# the desktop's light or dark preference from these schemas through dconf.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "libcanberra-pulse, gsettings-desktop-schemas, dconf-gsettings-backend")
 
 # Debian ships manual pages gzipped (gzip -9n, no name or time stamp, so the package is
 # reproducible); compress the staged copy only, so `cmake --install` leaves a plain page.
