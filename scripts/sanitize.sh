@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the whole program with AddressSanitizer and UBSan (any report ends the process), runs
-# the unit tests under it with leak detection, and the end-to-end window test once against the
-# sanitized program with its GTK module. Sanitizer reports go to files of their own and fail the
+# the unit tests and the window's widget tests under it with leak detection, and the end-to-end
+# window test once against the sanitized program with its GTK module. Sanitizer reports go to files of their own and fail the
 # script, so none can hide in a test's log.
 # Usage (as root on Debian 12): scripts/sanitize.sh
 # BREVINOR_ASAN_BUILD_DIR picks another build folder than ./build-asan.
@@ -20,7 +20,7 @@ cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DCMAKE_MODULE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 # Only what is run here; the program's target brings its window module.
-cmake --build "$build" -j2 --target brevinor brevinor_unit_tests
+cmake --build "$build" -j2 --target brevinor brevinor_unit_tests brevinor_window_tests
 
 reports=$(mktemp -d "${TMPDIR:-/tmp}/brevinor-sanitize.XXXXXX")
 trap 'rm -rf "$reports"' EXIT
@@ -45,6 +45,11 @@ check_reports unit
 printf 'leak:libfontconfig.so\n' >"$reports/window.supp"
 ASAN_OPTIONS="detect_leaks=1:log_path=$reports/asan" \
   LSAN_OPTIONS="suppressions=$reports/window.supp:print_suppressions=0" \
+  NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory xvfb-run -a "$build/bin/brevinor_window_tests" --gtest_brief=1 ||
+  failed+=(window)
+check_reports window
+ASAN_OPTIONS="detect_leaks=1:log_path=$reports/asan" \
+  LSAN_OPTIONS="suppressions=$reports/window.supp:print_suppressions=0" \
   bash "$repo/tests/e2e/window_test.sh" "$build/bin/brevinor" || failed+=(e2e.window)
 check_reports e2e.window
 
@@ -52,4 +57,4 @@ if ((${#failed[@]})); then
   echo "sanitized runs failed: ${failed[*]}"
   exit 1
 fi
-echo "sanitized runs passed: unit tests and e2e window test, leak detection on"
+echo "sanitized runs passed: unit tests, window widget tests and e2e window test, leak detection on"
