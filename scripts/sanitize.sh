@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the whole program with AddressSanitizer and UBSan (any report ends the process), runs
 # the unit tests and the window's widget tests under it with leak detection, and the end-to-end
-# window test once against the sanitized program with its GTK module. Sanitizer reports go to files of their own and fail the
-# script, so none can hide in a test's log.
+# window test once against the sanitized program with its GTK module. Sanitizer reports go to
+# files of their own and fail the script, so none can hide in a test's log.
 # Usage (as root on Debian 12): scripts/sanitize.sh
 # BREVINOR_ASAN_BUILD_DIR picks another build folder than ./build-asan.
 set -euo pipefail
