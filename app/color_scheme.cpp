@@ -22,7 +22,11 @@ void applyColorScheme(GSettings* settings) {
   if (std::strcmp(scheme, "prefer-dark") == 0) dark = TRUE;
   if (std::strcmp(scheme, "prefer-light") == 0) dark = FALSE;
   g_free(scheme);
-  g_object_set(gtk_settings_get_default(), kPreferDark, dark, nullptr);
+  // Setting the property reloads the whole theme (about 20 ms) even to the value it has.
+  GtkSettings* gtk = gtk_settings_get_default();
+  gboolean current = FALSE;
+  g_object_get(gtk, kPreferDark, &current, nullptr);
+  if (dark != current) g_object_set(gtk, kPreferDark, dark, nullptr);
 }
 
 }  // namespace
