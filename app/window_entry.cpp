@@ -60,34 +60,34 @@ class NoticeApplication {
   }
 
   void loadWindow() {
-    if (window_) return;  // activated once per run
+    if (notice_) return;  // activated once per run
     notice_.emplace(request_.appName ? request_.appName : "");
-    window_ = notice_->window();
-    services_.emplace(G_APPLICATION(application_.get()), window_, request_.resourceDirectory);
-    gtk_application_add_window(application_.get(), window_);
+    GtkWindow* window = notice_->window();
+    services_.emplace(G_APPLICATION(application_.get()), window, request_.resourceDirectory);
+    gtk_application_add_window(application_.get(), window);
 
     useTranslucencyOrShape();
     useOwnIconAsApplicationIcon();
     placeInTopRightCorner();
 
-    windowController_ = std::make_shared<WindowController>(window_);
+    windowController_ = std::make_shared<WindowController>(window);
     windowController_->windowDidLoad();
     request_.presenter->present({notice_->icon(), notice_->text(), notice_->card(), *services_});
-    gtk_widget_show(GTK_WIDGET(window_));
+    gtk_widget_show(GTK_WIDGET(window));
     delegate_.applicationDidFinishLaunching();
   }
 
   /// With a compositor the card's rounded corners are see-through; without one, the window is
   /// cut to the card's shape so that no black corners show.
   void useTranslucencyOrShape() {
-    GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window_));
+    GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window()));
     GdkVisual* rgba = gdk_screen_get_rgba_visual(screen);
     if (rgba && gdk_screen_is_composited(screen)) {
-      gtk_widget_set_visual(GTK_WIDGET(window_), rgba);
+      gtk_widget_set_visual(GTK_WIDGET(window()), rgba);
       return;
     }
-    gtk_style_context_add_class(gtk_widget_get_style_context(GTK_WIDGET(window_)), "opaque");
-    g_signal_connect(window_, "size-allocate", G_CALLBACK(shapeToRoundedCard), nullptr);
+    gtk_style_context_add_class(gtk_widget_get_style_context(GTK_WIDGET(window())), "opaque");
+    g_signal_connect(window(), "size-allocate", G_CALLBACK(shapeToRoundedCard), nullptr);
   }
 
   static void shapeToRoundedCard(GtkWidget* window, GdkRectangle* allocation, gpointer) {
@@ -135,16 +135,15 @@ class NoticeApplication {
                            size.width, size.height, kScreenMargin, kNoticeSpacing);
       gtk_window_move(GTK_WINDOW(widget), place.x, place.y);
     };
-    if (gtk_widget_get_realized(GTK_WIDGET(window_))) {
-      claim(GTK_WIDGET(window_), nullptr);
-    } else {
-      g_signal_connect(window_, "realize", G_CALLBACK(claim), nullptr);
-    }
+    // Not realized yet: the visual chosen above must be set before that.
+    g_signal_connect(window(), "realize", G_CALLBACK(claim), nullptr);
   }
+
+  /// The notice's window, once loaded; owned by GTK's list of toplevels.
+  GtkWindow* window() const { return notice_->window(); }
 
   const NoticeRequest& request_;
   GObjectPtr<GtkApplication> application_;
-  GtkWindow* window_ = nullptr;  // owned by GTK's list of toplevels
   GObjectPtr<GSettings> colorScheme_;
   std::optional<NoticeWindow> notice_;
   std::optional<GtkApplicationServices> services_;
