@@ -58,21 +58,41 @@ e2e_finish() {
 
 # Starts Xvfb on a free display and openbox on it; exports DISPLAY.
 e2e_start_x() {
-  local numfile=$E2E_TMP/display
-  # -displayfd lets the server pick a free display, so parallel tests never collide.
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
-  e2e_track $!
-  e2e_poll 15 grep -qs '^[0-9]' "$numfile" || { cat "$E2E_TMP/xvfb.log" >&2; return 1; }
-  export DISPLAY=":$(head -n1 "$numfile")"
+  local numfile=$E2E_TMP/display n pid tries
+  # Each test asks for a display number of its own and takes the first one whose lock it gets:
+  # the lock file is taken atomically, so tests started side by side never share a server. Letting
+  # the server pick (-displayfd alone) takes no lock, and two servers started in the same instant
+  # then both answered on one number.
+  for ((n = 100 + RANDOM % 800, tries = 0; tries < 50; n++, tries++)); do
+    : >"$numfile"
+    Xvfb ":$n" -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
+    pid=$!
+    # Ready once it writes its number; gone at once when the number is taken.
+    e2e_poll 15 eval '[[ -s $numfile ]] || ! kill -0 $pid 2>/dev/null' || break
+    [[ -s $numfile ]] && break
+    wait "$pid" 2>/dev/null || true
+  done
+  e2e_track "$pid"
+  [[ -s $numfile ]] || { cat "$E2E_TMP/xvfb.log" >&2; return 1; }
+  export DISPLAY=":$n"
   # A private config home keeps openbox away from the user's settings; the
   # system-wide rc.xml (with the Alt+drag move binding) still applies.
   mkdir -p "$E2E_TMP/xdg-config" "$E2E_TMP/xdg-cache"
-  XDG_CONFIG_HOME=$E2E_TMP/xdg-config XDG_CACHE_HOME=$E2E_TMP/xdg-cache \
-    openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
-  e2e_track $!
-  # The window manager is ready once it advertises itself on the root window.
-  e2e_poll 15 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
-    { cat "$E2E_TMP/openbox.log" >&2; return 1; }
+  local wm
+  for tries in 1 2 3; do
+    XDG_CONFIG_HOME=$E2E_TMP/xdg-config XDG_CACHE_HOME=$E2E_TMP/xdg-cache \
+      openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
+    wm=$!
+    # Ready once it advertises itself on the root window. With tests side by side on two cores,
+    # openbox now and then fails to connect to a server that answers other clients; once more
+    # then.
+    e2e_poll 15 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" ||
+      ! kill -0 $wm 2>/dev/null' && kill -0 "$wm" 2>/dev/null && break
+    kill "$wm" 2>/dev/null || true
+    wait "$wm" 2>/dev/null || true
+  done
+  e2e_track "$wm"
+  kill -0 "$wm" 2>/dev/null || { cat "$E2E_TMP/openbox.log" >&2; return 1; }
 }
 
 # e2e_find_window PID [SECONDS]: prints the id of PID's mapped window.
