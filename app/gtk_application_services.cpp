@@ -106,8 +106,12 @@ std::shared_ptr<const Image> GtkApplicationServices::loadImage(const std::string
 void GtkApplicationServices::setApplicationIcon(std::shared_ptr<const Image> image) {
   const auto* picture = dynamic_cast<const PixbufImage*>(image.get());
   GdkPixbuf* pixbuf = picture ? picture->pixbuf() : nullptr;
-  gtk_window_set_default_icon(pixbuf);
-  gtk_window_set_icon(window_, pixbuf);
+  // No image (an undecodable logo) clears the icon: the list form takes an empty list, where
+  // gtk_window_set_default_icon refuses a null picture and keeps the old one.
+  GList* icons = pixbuf ? g_list_prepend(nullptr, pixbuf) : nullptr;
+  gtk_window_set_default_icon_list(icons);
+  gtk_window_set_icon_list(window_, icons);
+  g_list_free(icons);
 }
 
 void GtkApplicationServices::playSound(std::string_view name) {

@@ -11,6 +11,7 @@
 
 #include "app/app_delegate.h"
 #include "app/color_scheme.h"
+#include "app/glib_log_routing.h"
 #include "app/gobject_ptr.h"
 #include "app/gtk_application_services.h"
 #include "app/notice_request.h"
@@ -47,6 +48,11 @@ class NoticeApplication {
     // Closing the window does not end the run; only the controller's timer does.
     g_application_hold(application);
     auto* notice = static_cast<NoticeApplication*>(self);
+    // GLib's shared session-bus connection raises SIGTERM when the bus goes away (a session
+    // started with dbus-run-session that ends); the notice still has its 15 seconds to run.
+    if (GDBusConnection* bus = g_application_get_dbus_connection(application)) {
+      g_dbus_connection_set_exit_on_close(bus, FALSE);
+    }
     notice->colorScheme_ = followDesktopColorScheme();
     NoticeWindow::useStyle();
   }
@@ -167,8 +173,12 @@ int onDisplayLost(Display*) {
 
 extern "C" __attribute__((visibility("default"))) int brevinor_show_notice(
     const brevinor::NoticeRequest* request) {
+  // Before anything of GLib can speak: its diagnostics are log lines like any other.
+  brevinor::routeGLibLogTo(request->log);
   // Keep-above, every workspace and the move restriction are X11 window-manager properties; on
-  // a Wayland session the notice goes through XWayland to keep them.
+  // a Wayland session the notice goes through XWayland to keep them. GDK_BACKEND in the
+  // environment (some Wayland sessions export "wayland") would override the allowed backends.
+  g_setenv("GDK_BACKEND", "x11", TRUE);
   gdk_set_allowed_backends("x11");
   // The notice draws nothing with OpenGL. Without this, the first GTK program on a display probes
   // GLX for its visuals, which loads the GL driver (here about 50 MiB with its compiler) and
