@@ -157,6 +157,18 @@ lost_x=$!
 e2e_poll 15 grep -qs '^[0-9]' "$E2E_TMP/lost-display"
 lost=:$(head -n1 "$E2E_TMP/lost-display")
 mk display-lost && DISPLAY=$lost run "$bin" Editor && s display-lost
+# A hostile environment: a Wayland backend asked for while X is reachable, a toolkit module that
+# does not exist (the toolkit says so, and that must be a log line like any other).
+mk env-hostile && run env GDK_BACKEND=wayland GTK_MODULES=brevinor-missing "$bin" Editor && s env-hostile
+mk bad-logo && echo 'not a picture' >"$R/$agent/images/rebranded-agent-logo.png" &&
+  e2e_plist "$R/$agent/SystemData/rebrand.plist" '<key>IS_REBRANDED</key><string>TRUE</string>' &&
+  run "$bin" Editor && s bad-logo
+# The session bus of this case's own ends under the shown notice.
+read -r bus_address bus_pid < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 | paste -sd' ')
+e2e_track "$bus_pid"
+mk bus-lost && DBUS_SESSION_BUS_ADDRESS=$bus_address run "$bin" Editor
+{ e2e_poll 10 grep -qs 'Showing Notification' "$R/$agent/logs/UserLogs/Lunmark_root0.log"; kill "$bus_pid"; } &
+e2e_track $!
 
 # --- the quick cases' outcomes (all must have ended 15 s after they started)
 for c in "${quick[@]}"; do
@@ -215,9 +227,10 @@ for c in "${shown[@]}"; do
   pid=${P[$E2E_TMP/$c]}
   W=$(e2e_find_window "$pid" 40) || W=
   G=$([[ -z $W ]] || e2e_geometry "$W" | cut -d' ' -f3,4)
+  I=$([[ -z $W ]] || xprop -id "$W" _NET_WM_ICON | md5sum)
   sig=TERM
   case $c in
-    ref) ref_geometry=$G ;;
+    ref) ref_geometry=$G ref_icon=$I ;;
     sigkill) sig=KILL ;;
   esac
   # Killed once the notice is up and its lines are written; the fault cases are about exactly that.
@@ -238,6 +251,11 @@ for c in "${shown[@]}"; do
     huge) row "$c" "100 KiB name, message near the 1 MiB cap: Editor's width, four lines at most (${G/ /x}), log keeps both whole" \
       all "$ok" "card_of_at_most_four_lines \"$G\" \"$ref_geometry\"" "said $c \"Given App Name Optional(\\\"\$long_name\\\")\"" \
       "msgs $c | grep '^Printing the ballon text' | awk '{exit !(length > 102400 + 209000 * 5)}'" ;;
+    env-hostile) row "$c" "GDK_BACKEND=wayland and a missing GTK module: shown on X, the toolkit's message one prefixed line" \
+      all "test -n \"$W\"" "whole $(logof "$c")" "said $c 'Gtk-Message: Failed to load module \"brevinor-missing\"'" ;;
+    bad-logo) row "$c" "rebranded logo that is no picture: no icon of ours on the window, no toolkit warnings" \
+      all "$ok" "said $c \"Using Rebranded AppIcon $E2E_TMP/$c/$agent/images/rebranded-agent-logo.png\"" \
+      "test '$I' != \"\$ref_icon\"" ;;
     sigkill | sigterm) row "$c" "SIG${sig} mid-run: status $((128 + $(kill -l "$sig"))), every line before it in the file, none torn" \
       all "same \$ST $((128 + $(kill -l "$sig")))" "whole $(logof "$c")" "said $c 'Showing Notification and Playing Sound'" \
       "same \"\$(msgs $c | head -n1)\" 'Log Open:Brevinor'" ;;
@@ -255,6 +273,11 @@ gone=$(awk -v a="$t0" -v b="$EPOCHREALTIME" 'BEGIN {printf "%.2f", b - a}')
 row display-lost "display killed while shown: ends at once ($gone s) with status 1 and one line" \
   all "test -n \"$W\"" "same \$ST 1" "awk -v g=$gone 'BEGIN {exit !(g < 5)}'" "whole $(logof display-lost)" \
   "same \"\$(msgs display-lost | grep -c 'Display closed')\" 1" "same \"\$(msgs display-lost | tail -n1)\" 'Display closed, Brevinor ended'"
+
+# --- the session bus went away under the shown notice: it still runs its 15 s
+ended bus-lost $((SECONDS + 20))
+row bus-lost "session bus ended while shown: the notice closes after its 15 s with status 0" \
+  all "same \$ST 0" "same \"\$(msgs bus-lost | tail -n1)\" 'Log close:Brevinor'"
 
 echo "matrix took $((SECONDS - start)) s"
 e2e_finish
