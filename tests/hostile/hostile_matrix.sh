@@ -125,6 +125,9 @@ setpriv --reuid=$holder --regid=$holder --clear-groups perl -MFcntl=:flock -e '
 e2e_track $!
 e2e_poll 10 e2e_not flock -n "$L/Lunmark_${user}0.log" true
 mk rot-nolock && off && chmod 1777 "$L" && own_big && q rot-nolock
+# No thread and no child to be had; a standard error with no reader while the log is unusable.
+mk nproc && chmod 1777 "$L" && q nproc
+mk broken-stderr && off && rm -r "$L" && q broken-stderr
 for c in rot-dir rot-link rot-stuck; do [[ -d $E2E_TMP/$c ]] && (cd "$E2E_TMP/$c/$agent/logs/UserLogs" && md5sum -- * 2>/dev/null >"$E2E_TMP/$c/before" || true); done
 
 # --- the settings file: guard cases, unreadable files, wrong shapes and types
@@ -153,6 +156,8 @@ for c in "${quick[@]}"; do
     readonly | open) run setpriv --reuid=65534 --regid=65534 --clear-groups "$bin" Editor ;;
     rot-1733 | rot-0733 | rot-held) run setpriv --reuid=$user --regid=$user --clear-groups "$bin" Editor ;;
     rot-nolock) run env LD_PRELOAD="$no_flock" setpriv --reuid=$user --regid=$user --clear-groups "$bin" Editor ;;
+    nproc) run prlimit --nproc=1 setpriv --reuid=$limited --regid=$limited --clear-groups "$bin" Editor ;;
+    broken-stderr) run perl -e 'pipe my $r, my $w or die; close $r; open STDERR, ">&", $w or die; exec @ARGV' "$bin" Editor ;;
     *) run env -u DISPLAY "$bin" Editor ;;
   esac
 done
@@ -218,6 +223,11 @@ Not showing Brevinor'"
       "cmp -s -n 2097153 $L/Lunmark_root0.log $E2E_TMP/big" "test ! -s $E2E_TMP/$c/stderr" ;;
     rot-1733 | rot-0733 | rot-held | rot-nolock) row "$c" "over-limit log of an unprivileged user, ${c#rot-}: rotated, a new current file" \
       all "$ok" "cmp -s $L/Lunmark_${user}1.log $E2E_TMP/big" "same \"\$(stat -c %u:%a $L/Lunmark_${user}0.log)\" $user:600" ;;
+    nproc) row "$c" "no thread or child to be had (nproc 1): the second gate is asked, ps printed nothing, status 0" \
+      all "same \$ST 0" "msgs $c | grep -qE '^child process ID [0-9]+ : parent process id \$'" \
+      "same \"\$(msgs $c | tail -n1)\" 'Brevinor: The Application is not running while patching, hence lunmark not shown'" \
+      "whole $L/Lunmark_${limited}0.log" ;;
+    broken-stderr) row "$c" "log unusable, standard error a pipe nobody reads: status 0, not SIGPIPE" all "same \$ST 0" ;;
     bin-* | nul-key | over-1mib | fifo-plist | dev-zero | sparse | array-root)
       row "$c" "settings file $c: turned away as not a property list dictionary, status 0" all "$refused" ;;
     bad-utf8) row "$c" "setting as a string of invalid UTF-8: turned away as no usable value, status 0" \
