@@ -31,7 +31,7 @@ void KelLogger::changeLogStream(const std::string& fileName, bool isUserLog) {
   const KelLogger logger(fileName, isUserLog);
   if (logger.getLogFileSize() > kRotationThreshold) {
     // Runs started together must not each shift the files: the first rotates, the others find
-    // the file they locked rotated away once they get the lock.
+    // a small current file (or none yet) once they get the lock.
     const RotationLock lock(logger.initialLogFile(), kRotationLockPatience);
     if (lock.mayRotate() && logger.getLogFileSize() > kRotationThreshold) {
       logger.rotateLogToNextIndex(0);
