@@ -4,6 +4,7 @@
 #include <future>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
 #include "agent/kel_agent.h"
 #include "platform/file_system.h"
@@ -47,15 +48,20 @@ RecordedLauncher lookUpRecordedLauncher(const std::string& recordPath, const std
 bool KelAgent::isApplicationRunningPromptShown(const std::string& appName) {
   const std::string pidText = std::to_string(getpid());
   // The record is read while ps runs, so that a large record costs no time of its own; its
-  // lines are still written after the pid line.
-  auto recorded = std::async(std::launch::async, lookUpRecordedLauncher,
-                             dataPath() + std::string(kRecordFileSuffix), appName);
+  // lines are still written after the pid line. Without a thread to be had, it is read after.
+  const std::string recordPath = dataPath() + std::string(kRecordFileSuffix);
+  std::future<RecordedLauncher> recorded;
+  try {
+    recorded = std::async(std::launch::async, lookUpRecordedLauncher, recordPath, appName);
+  } catch (const std::system_error&) {
+  }
   // Kept exactly as printed, blanks and line break included: the agent recorded it that way.
   const std::string currentParentPid =
       outputForGivenCommand("/bin/sh", {"-c", "/bin/ps -o ppid= " + pidText});
   logMessage("child process ID " + pidText + " : parent process id " + currentParentPid);
 
-  const RecordedLauncher launcher = recorded.get();
+  const RecordedLauncher launcher =
+      recorded.valid() ? recorded.get() : lookUpRecordedLauncher(recordPath, appName);
   if (!launcher.previousParentPid) {
     logMessage(launcher.failure);
     return false;

@@ -1,6 +1,7 @@
 // Process entry: the decisions run without any window system; the window module is loaded only
 // once the notice may be wanted, and shown only when it is.
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <string>
@@ -13,6 +14,9 @@
 
 int main(int argc, char** argv) {
   brevinor::ensureStandardStreamsOpen();
+  // A standard stream nobody reads any more must fail its writes, not end the run; the ps child
+  // gets the default disposition back.
+  signal(SIGPIPE, SIG_IGN);
   brevinor::ViewController controller;
   brevinor::WindowModule window(brevinor::packageLayoutOfThisProgram());
   controller.prepareWindow = [&window] { window.startLoading(); };

@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <system_error>
+
 #include "platform/log_line.h"
 
 namespace brevinor {
@@ -20,7 +22,12 @@ WindowModule::~WindowModule() {
 }
 
 void WindowModule::startLoading() {
-  if (!loader_.joinable() && !entry_) loader_ = std::thread([this] { load(); });
+  if (loader_.joinable() || entry_) return;
+  try {
+    loader_ = std::thread([this] { load(); });
+  } catch (const std::system_error&) {
+    // No thread to be had (the user at the process limit): show() loads the module itself.
+  }
 }
 
 void WindowModule::load() {

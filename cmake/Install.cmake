@@ -65,6 +65,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # loaded with dlopen but is a shared object in the package, so GTK, canberra and gdk-pixbuf (which
 # carries the ICNS loader on Debian 12) are found too.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "procps")  # the launching-process check runs /bin/ps
 # Loaded at run time without being linked: canberra's PulseAudio backend plays the sound, GTK reads
 # the desktop's light or dark preference from these schemas through dconf.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS

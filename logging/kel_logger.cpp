@@ -12,8 +12,8 @@
 namespace brevinor {
 namespace {
 
-// Rotation takes well under a millisecond; waiting longer only means somebody is holding the
-// folder's lock on purpose, and then this run appends to the current file instead.
+// Rotation takes well under a millisecond; only the user's own runs can hold the lock, and one
+// that keeps it longer than this is stuck: this run then appends to the current file instead.
 constexpr std::chrono::milliseconds kRotationLockPatience{2000};
 
 }  // namespace
@@ -31,9 +31,9 @@ void KelLogger::changeLogStream(const std::string& fileName, bool isUserLog) {
   const KelLogger logger(fileName, isUserLog);
   if (logger.getLogFileSize() > kRotationThreshold) {
     // Runs started together must not each shift the files: the first rotates, the others find
-    // a small current file once they get the lock.
-    const RotationLock lock(logger.folder(), kRotationLockPatience);
-    if (lock.held() && logger.getLogFileSize() > kRotationThreshold) {
+    // a small current file (or none yet) once they get the lock.
+    const RotationLock lock(logger.initialLogFile(), kRotationLockPatience);
+    if (lock.mayRotate() && logger.getLogFileSize() > kRotationThreshold) {
       logger.rotateLogToNextIndex(0);
     }
   }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,25 +10,38 @@
 
 namespace brevinor {
 
-RotationLock::RotationLock(const std::string& folder, std::chrono::milliseconds patience) {
-  // The folder itself is locked: a lock file would be one more name that another user could
-  // plant in the shared folder.
-  folder_ = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder_ == -1) return;
+RotationLock::RotationLock(const std::string& path, std::chrono::milliseconds patience) {
+  // O_NONBLOCK: a FIFO at the name must not hang the open.
+  do {
+    file_ = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  } while (file_ == -1 && errno == EINTR);
+  if (file_ == -1) {
+    // Gone: another run has just rotated it. Anything else leaves no file to lock.
+    mayRotate_ = errno != ENOENT;
+    return;
+  }
+  struct stat locked;
+  if (fstat(file_, &locked) != 0 || !S_ISREG(locked.st_mode) || locked.st_uid != geteuid() ||
+      (locked.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+    // Somebody else could open this file and hold its lock; rotate without one.
+    mayRotate_ = true;
+    return;
+  }
   const auto deadline = std::chrono::steady_clock::now() + patience;
-  for (;;) {
-    if (flock(folder_, LOCK_EX | LOCK_NB) == 0) {
-      held_ = true;
+  while (flock(file_, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) {
+      mayRotate_ = true;  // no locks here (ENOLCK)
       return;
     }
-    if (errno != EWOULDBLOCK && errno != EINTR) return;
+    // Only the user's own runs (or the administrator) can hold it: one of them is rotating.
     if (std::chrono::steady_clock::now() >= deadline) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
+  mayRotate_ = true;
 }
 
 RotationLock::~RotationLock() {
-  if (folder_ != -1) close(folder_);  // closing releases the lock
+  if (file_ != -1) close(file_);  // closing releases the lock
 }
 
 }  // namespace brevinor

@@ -5,22 +5,28 @@
 
 namespace brevinor {
 
-/// An advisory lock on the log folder, so that runs started together rotate the log once. The
-/// wait for it is bounded: every user can lock the shared folder, and a run must never hang
-/// on a lock that somebody else keeps.
+/// Serialises the rotation of one user's log between that user's own runs, so that runs started
+/// together rotate it once. The lock is taken on the current log file itself, and only when that
+/// is a regular file of the user's that nobody else may open: no other user can then take it,
+/// hold it, or make a run wait. A lock planted on the shared folder means nothing to it.
 class RotationLock {
  public:
-  RotationLock(const std::string& folder, std::chrono::milliseconds patience);
+  /// Locks the current file at `path`, waiting at most `patience` for a run that holds it.
+  RotationLock(const std::string& path, std::chrono::milliseconds patience);
   ~RotationLock();
   RotationLock(const RotationLock&) = delete;
   RotationLock& operator=(const RotationLock&) = delete;
 
-  /// Whether the lock was taken; false when the folder cannot be opened or the wait ran out.
-  bool held() const { return held_; }
+  /// Whether this run may rotate: it holds the lock (the size is then to be checked again: a run
+  /// that rotated meanwhile left a small current file), or no lock can be had at all (no locks on
+  /// the file system, or a file others may open): moves never replace a file, so an unserialised
+  /// rotation loses nothing. False while another of the user's runs keeps the lock, or when the
+  /// file is gone because one has just rotated it.
+  bool mayRotate() const { return mayRotate_; }
 
  private:
-  int folder_ = -1;
-  bool held_ = false;
+  int file_ = -1;
+  bool mayRotate_ = false;
 };
 
 }  // namespace brevinor

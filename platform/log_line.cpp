@@ -31,6 +31,14 @@ std::string linePrefix() {
 }  // namespace
 
 void logMessage(std::string_view message) {
+  // A message that ends in a line break (ps's output does) ends its line there; "\r\n" is one
+  // such break. Only that last break is taken as the line's end, so one more before it stays
+  // visible as an escape and the log never holds an empty line.
+  if (message.ends_with("\r\n")) {
+    message.remove_suffix(2);
+  } else if (message.ends_with('\n')) {
+    message.remove_suffix(1);
+  }
   std::string line = linePrefix();
   line.reserve(line.size() + message.size() + 1);
   // A line break inside a message would let a crafted name or text forge whole log lines, so

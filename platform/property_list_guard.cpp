@@ -1,8 +1,11 @@
 #include "platform/property_list_guard.h"
 
+#include <plist/plist.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <unordered_set>
 #include <vector>
 
 namespace brevinor {
@@ -11,18 +14,72 @@ namespace {
 constexpr std::string_view kBinaryMagic = "bplist00";
 constexpr std::size_t kTrailerSize = 32;
 
+// libplist's XML reader files each dictionary key in a table of 4096 buckets by this hash of
+// the key's node (its type, then the key's bytes as signed chars); a new key is compared with
+// every other key in its bucket.
+constexpr unsigned kKeyBuckets = 4096;
+constexpr unsigned kOddKeyBucket = kKeyBuckets;  // keys whose bytes libplist would decode first
+
+unsigned keyBucket(std::string_view key) {
+  unsigned hash = 5381u + static_cast<unsigned>(PLIST_KEY);
+  for (const char c : key) hash = hash * 33u + static_cast<unsigned>(static_cast<signed char>(c));
+  return hash & (kKeyBuckets - 1);
+}
+
+bool startsElement(std::string_view tag, std::string_view name) {
+  return tag.substr(1).starts_with(name);
+}
+
+/// The work libplist's XML reader would do, estimated from above in one pass without parsing:
+/// every count errs on the side of more work (a `<dict` in a comment still counts).
 std::optional<std::string> xmlRefusal(std::string_view xml) {
   if (xml.find('\0') != std::string_view::npos) return "a NUL byte in XML";
-  for (const std::string_view construct : {"<dict", "<array", "<key", "&"}) {
-    std::size_t count = 0;
-    for (std::size_t at = xml.find(construct); at != std::string_view::npos;
-         at = xml.find(construct, at + construct.size())) {
-      if (++count > kMaxXmlOccurrences) {
-        return "more than " + std::to_string(kMaxXmlOccurrences) + " of \"" +
-               std::string(construct) + "\" in XML";
-      }
+  std::uint64_t referenceWork = 0;
+  std::size_t containers = 0;
+  struct Bucket {
+    std::uint64_t distinct = 0, uses = 0, longest = 0;
+  };
+  std::vector<Bucket> buckets(kKeyBuckets + 1);
+  std::unordered_set<std::string_view> keys;
+
+  std::size_t textStart = 0;
+  for (std::size_t at = xml.find('<'); textStart < xml.size(); at = xml.find('<', at + 1)) {
+    // The text up to this tag: each reference in it moves the rest of the text.
+    const std::string_view text = xml.substr(textStart, at - textStart);
+    referenceWork +=
+        static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '&')) * text.size();
+    if (at == std::string_view::npos) break;
+    textStart = at + 1;
+    const std::string_view tag = xml.substr(at);
+    if (startsElement(tag, "dict") || startsElement(tag, "array")) {
+      if (!tag.starts_with("<dict/>") && !tag.starts_with("<array/>")) ++containers;
+    } else if (startsElement(tag, "key")) {
+      // The key as libplist stores it, when it is plain text between <key> and </key>; any
+      // other counts as distinct from every key, in a bucket of its own kind, as long as the
+      // rest of its element.
+      const std::size_t contentAt = std::min(at + 5, xml.size());
+      const std::size_t contentEnd = std::min(xml.find('<', contentAt), xml.size());
+      const std::string_view key = xml.substr(contentAt, contentEnd - contentAt);
+      const bool plain = tag.starts_with("<key>") && xml.substr(contentEnd).starts_with("</key>") &&
+                         key.find('&') == std::string_view::npos;
+      Bucket& bucket = buckets[plain ? keyBucket(key) : kOddKeyBucket];
+      if (!plain || keys.insert(key).second) ++bucket.distinct;
+      ++bucket.uses;
+      const std::size_t length =
+          plain ? key.size() : std::min(xml.find("</key>", contentAt), xml.size()) - contentAt;
+      bucket.longest = std::max<std::uint64_t>(bucket.longest, length);
     }
   }
+  if (referenceWork > kMaxXmlReferenceWork) return "references in XML too costly to decode";
+  if (containers > kMaxXmlContainers) {
+    return "more than " + std::to_string(kMaxXmlContainers) + " dictionaries and arrays in XML";
+  }
+  // Each key is compared at most with every distinct key of its bucket, at a cost that grows
+  // with the key's length.
+  std::uint64_t keyWork = 0;
+  for (const Bucket& bucket : buckets)
+    keyWork += bucket.distinct * bucket.uses * (16 + bucket.longest);
+  if (keyWork > kMaxXmlKeyWork) return "XML keys that collide in libplist's table";
   return std::nullopt;
 }
 

@@ -8,6 +8,7 @@ packages=(
   libgtk-3-dev libcanberra-dev libplist-dev libgtest-dev libgmock-dev
   # run: image loaders (ICNS is among the extra ones), sound through PulseAudio
   libgdk-pixbuf-2.0-0 libcanberra0 libcanberra-pulse
+  procps  # ps for the launching-process check; pgrep for the tests' own users
   # the desktop's light or dark preference (its settings schema; dconf reads the stored value)
   gsettings-desktop-schemas dconf-gsettings-backend
   # end-to-end tests and the demo: a virtual display, a window manager, X tools, sound capture

@@ -29,6 +29,9 @@ e2e_check "the icon comes from $prefix/share/brevinor" grep -qxF \
 
 # The manual page: listed by the package that owns the program, and found by man itself.
 if owner=$(dpkg-query -S "$bin" 2>/dev/null); then
+  # Without ps the second gate always says no.
+  e2e_check "package ${owner%%:*} depends on procps" \
+    grep -qE '(^|, )procps($|[ ,])' <<<"$(dpkg-query -W -f='${Depends}' "${owner%%:*}")"
   e2e_check "package ${owner%%:*} lists the manual page" \
     grep -qE "^$prefix/share/man/man1/brevinor\.1(\.gz)?$" <<<"$(dpkg -L "${owner%%:*}")"
 fi

@@ -2,9 +2,10 @@
 # Hostile input against the real program: what sits at the log's path and rotation targets, what
 # the agent's property lists hold, how the program is started, what the name and message carry,
 # and how the run is cut short. One line per case with its expected outcome, then the tally.
-# Usage: hostile_matrix.sh PATH_TO_BREVINOR
+# Usage: hostile_matrix.sh PATH_TO_BREVINOR PATH_TO_NO_FLOCK_PRELOAD
 set -euo pipefail
-bin=$(realpath "${1:?usage: hostile_matrix.sh PATH_TO_BREVINOR}")
+bin=$(realpath "${1:?usage: hostile_matrix.sh PATH_TO_BREVINOR PATH_TO_NO_FLOCK_PRELOAD}")
+no_flock=$(realpath "${2:?usage: hostile_matrix.sh PATH_TO_BREVINOR PATH_TO_NO_FLOCK_PRELOAD}")
 source "$(dirname "$0")/../e2e/lib.sh"
 
 e2e_setup
@@ -103,6 +104,30 @@ mk rot-stuck && off && big "$L/Lunmark_root0.log"
 for i in {1..10}; do echo "old $i" >"$L/Lunmark_root$i.log"; done
 chown 65534:65534 "$L/Lunmark_root10.log"
 if chattr +i "$L/Lunmark_root10.log" 2>/dev/null; then immutable+=("$L/Lunmark_root10.log") && q rot-stuck; else echo "note: chattr +i unsupported here, undeletable index 10 skipped"; fi
+# Three users of the test's own, as uids without an account or a process, so that no other run
+# counts against their process limit: one whose log rotates, one who locks the shared folder, one
+# at the process limit.
+unused() { ! getent passwd "$1" >/dev/null && ! pgrep -U "$1" >/dev/null; }
+for ((user = 20000 + RANDOM % 40000; ; user += 3)); do
+  unused $user && unused $((user + 1)) && unused $((user + 2)) && break
+done
+holder=$((user + 1)) limited=$((user + 2))
+# The user's own over-limit log in a folder that users write but may not list, with another user
+# holding a lock on the folder and on the log (left readable to all), and on a file system
+# without locks: it rotates all the same.
+own_big() { big "$L/Lunmark_${user}0.log" && chown $user "$L/Lunmark_${user}0.log" && chmod 600 "$L/Lunmark_${user}0.log"; }
+mk rot-1733 && off && chmod 1733 "$L" && own_big && q rot-1733
+mk rot-0733 && off && chmod 0733 "$L" && own_big && q rot-0733
+mk rot-held && off && chmod 1777 "$L" && own_big && chmod 644 "$L/Lunmark_${user}0.log" && q rot-held
+setpriv --reuid=$holder --regid=$holder --clear-groups perl -MFcntl=:flock -e '
+  for (@ARGV) { open my $f, "<", $_ or die; flock $f, LOCK_EX or die; push @held, $f } sleep 60' \
+  "$L" "$L/Lunmark_${user}0.log" &
+e2e_track $!
+e2e_poll 10 e2e_not flock -n "$L/Lunmark_${user}0.log" true
+mk rot-nolock && off && chmod 1777 "$L" && own_big && q rot-nolock
+# No thread and no child to be had; a standard error with no reader while the log is unusable.
+mk nproc && chmod 1777 "$L" && q nproc
+mk broken-stderr && off && rm -r "$L" && q broken-stderr
 for c in rot-dir rot-link rot-stuck; do [[ -d $E2E_TMP/$c ]] && (cd "$E2E_TMP/$c/$agent/logs/UserLogs" && md5sum -- * 2>/dev/null >"$E2E_TMP/$c/before" || true); done
 
 # --- the settings file: guard cases, unreadable files, wrong shapes and types
@@ -129,6 +154,10 @@ for c in "${quick[@]}"; do
   R=$E2E_TMP/$c
   case $c in
     readonly | open) run setpriv --reuid=65534 --regid=65534 --clear-groups "$bin" Editor ;;
+    rot-1733 | rot-0733 | rot-held) run setpriv --reuid=$user --regid=$user --clear-groups "$bin" Editor ;;
+    rot-nolock) run env LD_PRELOAD="$no_flock" setpriv --reuid=$user --regid=$user --clear-groups "$bin" Editor ;;
+    nproc) run prlimit --nproc=1 setpriv --reuid=$limited --regid=$limited --clear-groups "$bin" Editor ;;
+    broken-stderr) run perl -e 'pipe my $r, my $w or die; close $r; open STDERR, ">&", $w or die; exec @ARGV' "$bin" Editor ;;
     *) run env -u DISPLAY "$bin" Editor ;;
   esac
 done
@@ -204,6 +233,13 @@ Not showing Brevinor'"
     rot-stuck) row "$c" "undeletable index 10: status 0, no file moved or deleted, lines appended to the current file" \
       all "$ok" "same \"\$(cd $L && md5sum -- * | grep -v root0.log)\" \"\$(grep -v root0.log $E2E_TMP/$c/before)\"" \
       "cmp -s -n 2097153 $L/Lunmark_root0.log $E2E_TMP/big" "test ! -s $E2E_TMP/$c/stderr" ;;
+    rot-1733 | rot-0733 | rot-held | rot-nolock) row "$c" "over-limit log of an unprivileged user, ${c#rot-}: rotated, a new current file" \
+      all "$ok" "cmp -s $L/Lunmark_${user}1.log $E2E_TMP/big" "same \"\$(stat -c %u:%a $L/Lunmark_${user}0.log)\" $user:600" ;;
+    nproc) row "$c" "no thread or child to be had (nproc 1): the second gate is asked, ps printed nothing, status 0" \
+      all "same \$ST 0" "msgs $c | grep -qE '^child process ID [0-9]+ : parent process id \$'" \
+      "same \"\$(msgs $c | tail -n1)\" 'Brevinor: The Application is not running while patching, hence lunmark not shown'" \
+      "whole $L/Lunmark_${limited}0.log" ;;
+    broken-stderr) row "$c" "log unusable, standard error a pipe nobody reads: status 0, not SIGPIPE" all "same \$ST 0" ;;
     bin-* | nul-key | over-1mib | fifo-plist | dev-zero | sparse | array-root)
       row "$c" "settings file $c: turned away as not a property list dictionary, status 0" all "$refused" ;;
     bad-utf8) row "$c" "setting as a string of invalid UTF-8: turned away as no usable value, status 0" \

@@ -25,8 +25,9 @@ std::string printedParentPid() {
                                          {"-c", "/bin/ps -o ppid= " + std::to_string(getpid())});
 }
 
-/// A message as the log writes it: a line break shows as \n.
+/// A message as the log writes it: a final line break ends the line, one inside shows as \n.
 std::string logged(std::string message) {
+  if (message.ends_with('\n')) message.pop_back();
   for (auto at = message.find('\n'); at != std::string::npos; at = message.find('\n', at)) {
     message.replace(at, 1, "\\n");
   }

@@ -92,15 +92,25 @@ std::string times(const std::string& text, std::size_t count) {
   return result;
 }
 
-/// Keys that are anagrams of each other, which libplist's XML reader hashes alike.
+/// Distinct keys that libplist's XML reader files in one bucket of its table: "Ez" and "FY" add
+/// alike to its hash, so any string of such pairs does.
 std::string collidingKeys(std::size_t count) {
   std::string body;
   for (std::size_t i = 0; i < count; ++i) {
     body += "<key>";
-    for (int bit = 0; bit < 15; ++bit) body += (i >> bit & 1) ? "ab" : "ba";
+    for (int bit = 0; bit < 13; ++bit) body += (i >> bit & 1) ? "Ez" : "FY";
     body += "</key><true/>";
   }
   return body;
+}
+
+/// A launcher record of `count` applications, as compact as the agent writes it.
+std::string applications(std::size_t count) {
+  std::string body = "<key>Lunmark</key><dict>";
+  for (std::size_t i = 0; i < count; ++i) {
+    body += "<key>Application " + std::to_string(i) + "</key><string>  4242\n</string>";
+  }
+  return dictionaryPlist(body + "</dict>");
 }
 
 TEST(PropertyListGuardTest, EachFileIsReadOrRefusedQuicklyWithOneLine) {
@@ -108,10 +118,10 @@ TEST(PropertyListGuardTest, EachFileIsReadOrRefusedQuicklyWithOneLine) {
   const std::string fifo = folder.path() + "/pipe.plist";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const auto xml = [](const std::string& value) { return dictionaryPlist("<key>k</key>" + value); };
-  const std::string nodes = "refused: more than 100000 nodes once references are expanded";
+  const std::string nodes = "refused: more than 200000 nodes once references are expanded";
   const std::string deep = "refused: nesting deeper than 512",
                     nul = "refused: a string holding U+0000";
-  const std::string count = "refused: more than 10000 of ",
+  const std::string containers = "refused: more than 16384 dictionaries and arrays in XML",
                     notRegular = "cannot read %: not a regular file";
   struct Case {
     const char* name;
@@ -120,9 +130,9 @@ TEST(PropertyListGuardTest, EachFileIsReadOrRefusedQuicklyWithOneLine) {
   // clang-format off
   const Case cases[] = {
       {"references shared up to 64^4 nodes", chain(4, 64), nodes},
-      {"100000 nodes", binaryFile({array(Refs(99'999, 1)), ascii("x")}),
+      {"200000 nodes", binaryFile({array(Refs(199'999, 1)), ascii("x")}),
        "the root is an array, not a dictionary"},
-      {"100001 nodes", binaryFile({array(Refs(100'000, 1)), ascii("x")}), nodes},
+      {"200001 nodes", binaryFile({array(Refs(200'000, 1)), ascii("x")}), nodes},
       {"binary nesting 512 deep", chain(511), ""},
       {"binary nesting 513 deep", chain(512), deep},
       {"a shared tail too deep on its second use", sharedTooDeep(), deep},
@@ -140,15 +150,19 @@ TEST(PropertyListGuardTest, EachFileIsReadOrRefusedQuicklyWithOneLine) {
       {"a UTF-16 value holding U+0000", holding(utf16(u"\u00e9\0"s)), nul},
       {"an ASCII key holding U+0000", binaryFile({dictionary({1}, {1}), ascii("\0"s)}), nul},
       {"a UTF-16 key holding U+0000", binaryFile({dictionary({1}, {1}), utf16(u"k\0"s)}), nul},
-      {"XML nesting 10001 deep", xml(times("<array>", 10'001) + times("</array>", 10'001)),
-       count + "\"<array\" in XML"},
-      {"10001 XML dictionaries", xml("<array>" + times("<dict/>", 10'001) + "</array>"),
-       count + "\"<dict\" in XML"},
-      {"10000 colliding XML keys", dictionaryPlist(collidingKeys(10'000)), ""},
-      {"10001 colliding XML keys", dictionaryPlist(collidingKeys(10'001)),
-       count + "\"<key\" in XML"},
-      {"10001 XML references", xml("<string>" + times("&amp;", 10'001) + "</string>"),
-       count + "\"&\" in XML"},
+      {"20000 applications in XML", applications(20'000), ""},
+      {"XML nesting 16384 deep", xml(times("<array>", 16'383) + times("</array>", 16'383)), ""},
+      {"XML nesting 16385 deep", xml(times("<array>", 16'384) + times("</array>", 16'384)),
+       containers},
+      {"800 XML keys in one bucket", dictionaryPlist(collidingKeys(800)), ""},
+      {"1000 XML keys in one bucket", dictionaryPlist(collidingKeys(1'000)),
+       "refused: XML keys that collide in libplist's table"},
+      {"one XML key 30000 times", dictionaryPlist(times("<key>k</key><true/>", 30'000)), ""},
+      {"20000 XML references in short texts",
+       xml("<array>" + times("<string>&lt;&amp;&gt;</string>", 20'000) + "</array>"), ""},
+      {"a flood of XML references in one text",
+       xml("<string>" + times("&amp;", 50'000) + "</string>"),
+       "refused: references in XML too costly to decode"},
       {"a NUL byte in XML", xml("<string>a\0b</string>"s), "refused: a NUL byte in XML"},
       {"not a property list", "{ \"ApplicationRunningPrompt\": true }", "not a property list"},
       {"only the binary magic", "bplist00", "refused: binary data too short"},
