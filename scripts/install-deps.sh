@@ -17,6 +17,7 @@ packages=(
   # making the resources
   librsvg2-bin icnsutils
   scdoc man-db groff-base dpkg-dev  # the manual page, its check (man -l), the package's dpkg-shlibdeps
+  lintian devscripts  # the package's checks: lintian, and hardening-check from devscripts
   # fuzzing (clang with libFuzzer and its sanitizer runtimes) and its binary seed property lists
   clang libclang-rt-14-dev libplist-utils
 )
