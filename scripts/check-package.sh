@@ -13,8 +13,8 @@ trap 'rm -rf "$tree"' EXIT
 dpkg-deb --extract "$deb" "$tree"
 program=$tree/usr/bin/brevinor module=$tree/usr/lib/brevinor/brevinor-window.so
 # Debian 12's own C start-up files carry no control-flow property, so no program linked there
-# shows the one hardening-check looks for; the marks that -fcf-protection puts at every function
-# entry are counted below instead.
+# shows the one hardening-check looks for; the marks that -fcf-protection puts at function entries
+# are counted below instead (measured: hundreds with it, two from the start-up files without).
 hardening-check --nocfprotection "$program"
 # The module copies memory only inside the standard library's containers, whose sizes the
 # compiler cannot see, so none of its calls can be a checked one.
@@ -23,6 +23,6 @@ if [[ $(dpkg --print-architecture) == amd64 ]]; then
   for binary in "$program" "$module"; do
     marks=$(objdump -d "$binary" | grep -c endbr64 || true)
     echo "$(basename "$binary"): $marks control-flow marks"
-    ((marks > 0)) || { echo "built without -fcf-protection" >&2; exit 1; }
+    ((marks > 10)) || { echo "built without -fcf-protection" >&2; exit 1; }
   done
 fi
