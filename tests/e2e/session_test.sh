@@ -4,8 +4,8 @@
 # authority cookie opens and a session bus under /run/user/UID; the agent reads the session's
 # values from the environment of a process of that session, records the process that will run
 # runuser as the launcher, and starts the notice through runuser. Each notice shows on its
-# user's display and logs to its user's own file, in a UserLogs folder shared by mode 1777 and
-# then 1733. Usage (as root): session_test.sh PATH_TO_BREVINOR
+# user's display and logs to its user's own file, in a UserLogs folder shared by mode 1777 and,
+# at the same time on a second install, 1733. Usage (as root): session_test.sh PATH_TO_BREVINOR
 set -euo pipefail
 bin=$(realpath "${1:?usage: session_test.sh PATH_TO_BREVINOR}")
 source "$(dirname "$0")/lib.sh"
@@ -50,68 +50,73 @@ as_root_on() { DISPLAY=${DISPLAYS[$1]} XAUTHORITY=$E2E_TMP/home-$1/Xauthority "$
 e2e_check "a display opens only with its user's cookie" \
   e2e_not eval 'DISPLAY=${DISPLAYS[$a]} XAUTHORITY=/dev/null xdpyinfo >/dev/null 2>&1'
 
-# --- the agent's side of the recipe
-root=$E2E_TMP/root
-logs=$root/Library/Orrinwell/Tarnis_Agent/logs/UserLogs
-e2e_agent_install "$root" unused unused
+# --- the agent's side of the recipe, on two installs whose UserLogs are shared by mode 1777 and
+# by mode 1733; each user's notice for Editor (a) or Viewer (b) runs on both at once.
+modes=(1777 1733)
+app() { [[ $1 == "$a" ]] && echo Editor || echo Viewer; }
+agent() { echo "$E2E_TMP/root-$1/Library/Orrinwell/Tarnis_Agent"; }
+for m in "${modes[@]}"; do
+  e2e_agent_install "$E2E_TMP/root-$m" unused unused
+  rmdir "$(agent "$m")/logs/UserLogs" && mkdir -m "$m" "$(agent "$m")/logs/UserLogs"
+done
 # session_value USER NAME: NAME from the environment of a process of USER's session.
 session_value() { tr '\0' '\n' <"/proc/${SESSION[$1]}/environ" | sed -n "s/^$2=//p"; }
-# notice USER APP: starts the notice for USER. runuser stays as the parent of what it runs, so
-# the launcher the notice finds is the process that runs runuser: it starts first, held on a
-# FIFO until the agent has recorded it. Sets LAUNCHER[USER].
+# notice USER MODE: starts USER's notice on the install of MODE. runuser stays as the parent of
+# what it runs, so the launcher the notice finds is the process that runs runuser: it starts
+# first, held on a FIFO until the agent has recorded it. Sets LAUNCHER[USER/MODE].
 declare -A LAUNCHER
 notice() {
   local uid xauthority
   uid=$(id -u "$1") xauthority=$(session_value "$1" XAUTHORITY)
-  mkfifo "$E2E_TMP/go-$1"
+  mkfifo "$E2E_TMP/go-$1-$2"
   (
-    read -r _ <"$E2E_TMP/go-$1"
+    read -r _ <"$E2E_TMP/go-$1-$2"
     exec runuser -u "$1" -- env DISPLAY="$(session_value "$1" DISPLAY)" \
       ${xauthority:+"XAUTHORITY=$xauthority"} \
       DBUS_SESSION_BUS_ADDRESS="unix:path=/run/user/$uid/bus" XDG_RUNTIME_DIR="/run/user/$uid" \
-      BREVINOR_ROOT="$root" NO_AT_BRIDGE=1 "$bin" "$2"
-  ) 2>"$E2E_TMP/stderr-$1" &
+      BREVINOR_ROOT="$E2E_TMP/root-$2" NO_AT_BRIDGE=1 "$bin" "$(app "$1")"
+  ) 2>"$E2E_TMP/stderr-$1-$2" &
   e2e_track $!
-  LAUNCHER[$1]=$!
+  LAUNCHER[$1/$2]=$!
 }
-reads() { runuser -u "$1" -- cat "$2" >/dev/null 2>&1; }  # USER FILE
-# round MODE: both users' notices, with UserLogs shared by MODE.
-round() {
-  local u entries= pid win status
-  rm -rf "$logs" "$E2E_TMP"/go-*
-  mkdir -m "$1" "$logs"
-  notice "$a" Editor
-  notice "$b" Viewer
+for m in "${modes[@]}"; do
+  notice "$a" "$m"
+  notice "$b" "$m"
   # The recorded launcher in the form ps prints it (padding and final line break included).
+  entries=
   for u in "$a" "$b"; do
-    entries+="<key>$([[ $u == "$a" ]] && echo Editor || echo Viewer)</key><string>$(ps -o pid= -p "${LAUNCHER[$u]}")
+    entries+="<key>$(app "$u")</key><string>$(ps -o pid= -p "${LAUNCHER[$u/$m]}")
 </string>"
   done
-  e2e_plist "$root/Library/Orrinwell/Tarnis_Agent/data/ApplicationRunningPromptData.plist" \
-    "<key>Lunmark</key><dict>$entries</dict>"
-  for u in "$a" "$b"; do echo go >"$E2E_TMP/go-$u"; done
+  e2e_plist "$(agent "$m")/data/ApplicationRunningPromptData.plist" "<key>Lunmark</key><dict>$entries</dict>"
+done
+for go in "$E2E_TMP"/go-*; do echo go >"$go"; done
+
+for m in "${modes[@]}"; do
   for u in "$a" "$b"; do
     pid=
-    e2e_poll 10 eval 'pid=$(pgrep -P "${LAUNCHER[$u]}" -x brevinor)' || true
+    e2e_poll 10 eval 'pid=$(pgrep -P "${LAUNCHER[$u/$m]}" -x brevinor)' || true
     win=$(as_root_on "$u" e2e_find_window "${pid:-0}" 15) || win=
-    e2e_check "$1: $u's notice (pid ${pid:-none}, run as $(ps -o user= -p "${pid:-0}" || echo none, gone)) is on $u's display" \
+    e2e_check "$m: $u's notice (pid ${pid:-none}, run as $(ps -o user= -p "${pid:-0}" || echo none, gone)) is on $u's display" \
       test -n "$win" -a "$(ps -o user= -p "${pid:-0}")" = "$u"
   done
+done
+reads() { runuser -u "$1" -- cat "$2" >/dev/null 2>&1; }  # USER FILE
+for m in "${modes[@]}"; do
+  logs=$(agent "$m")/logs/UserLogs
   for u in "$a" "$b"; do
-    e2e_wait_exit "${LAUNCHER[$u]}" 30
-    e2e_check "$1: $u's notice ends with status 0 (got $E2E_STATUS)" test "$E2E_STATUS" = 0
+    e2e_wait_exit "${LAUNCHER[$u/$m]}" 30
+    e2e_check "$m: $u's notice ends with status 0 (got $E2E_STATUS)" test "$E2E_STATUS" = 0
     file=$logs/Lunmark_${u}0.log
-    e2e_check "$1: $u's log is $(basename "$file"), $(stat -c '%U %a' "$file" 2>/dev/null || echo missing)" \
+    e2e_check "$m: $u's log is $(basename "$file"), $(stat -c '%U %a' "$file" 2>/dev/null || echo missing)" \
       test "$(stat -c '%U %a' "$file" 2>/dev/null)" = "$u 600"
-    e2e_check "$1: $u's log shows the recorded launcher and the whole run" \
+    e2e_check "$m: $u's log shows the recorded launcher and the whole run" \
       test "$(e2e_messages <"$file" | grep -cE '^(Log Open|current and previousParentPid are same|Log close)')" = 3
   done
-  e2e_check "$1: one file per user and nothing else ($(ls "$logs" | tr '\n' ' '))" \
+  e2e_check "$m: one file per user and nothing else ($(ls "$logs" | tr '\n' ' '))" \
     test "$(LC_ALL=C ls "$logs")" = "$(printf 'Lunmark_%s0.log\n' "$a" "$b" | LC_ALL=C sort)"
-  e2e_check "$1: neither user can read the other's log" \
+  e2e_check "$m: neither user can read the other's log" \
     e2e_not eval 'reads "$a" "$logs/Lunmark_${b}0.log" || reads "$b" "$logs/Lunmark_${a}0.log"'
-}
-round 1777
-round 1733
-((E2E_FAILED == 0)) || tail -n +1 "$logs"/* "$E2E_TMP"/stderr-* 2>/dev/null || true
+done
+((E2E_FAILED == 0)) || tail -n +1 "$E2E_TMP"/root-*/Library/*/*/logs/UserLogs/* "$E2E_TMP"/stderr-* 2>/dev/null || true
 e2e_finish
