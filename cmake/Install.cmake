@@ -13,13 +13,15 @@ install(FILES resources/AppIcon.icns resources/Purr.oga DESTINATION share/brevin
 
 find_program(SCDOC scdoc REQUIRED)
 set(BREVINOR_MAN_PAGE ${CMAKE_BINARY_DIR}/share/man/man1/brevinor.1)
+# The page's footer carries the project's version.
+configure_file(docs/brevinor.1.scd ${CMAKE_BINARY_DIR}/brevinor.1.scd @ONLY)
 add_custom_command(
   OUTPUT ${BREVINOR_MAN_PAGE}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/share/man/man1
   # scdoc reads standard input and writes standard output only.
-  COMMAND sh -c "\"$1\" <\"$2\" >\"$3\"" sh ${SCDOC} ${CMAKE_SOURCE_DIR}/docs/brevinor.1.scd
+  COMMAND sh -c "\"$1\" <\"$2\" >\"$3\"" sh ${SCDOC} ${CMAKE_BINARY_DIR}/brevinor.1.scd
           ${BREVINOR_MAN_PAGE}
-  DEPENDS ${CMAKE_SOURCE_DIR}/docs/brevinor.1.scd
+  DEPENDS ${CMAKE_BINARY_DIR}/brevinor.1.scd
   COMMENT "Building the manual page brevinor(1)"
   VERBATIM)
 add_custom_target(brevinor-man ALL DEPENDS ${BREVINOR_MAN_PAGE})
@@ -41,9 +43,20 @@ endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brevinor)
+# The version is the project's (CMakeLists.txt); the maintainer is set here only, and the control
+# file, changelog and copyright file take both from these.
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Brevinor developers")
-set(CPACK_PACKAGE_CONTACT "Brevinor developers <brevinor@example.org>")
+set(CPACK_PACKAGE_CONTACT "Brevinor developers <brevinor-developers@lists.brevinor.org>")
+
+# The package's copyright file and changelog, as Debian places them (a `cmake --install` tree
+# gets them too).
+foreach(doc copyright changelog)
+  configure_file(cmake/debian/${doc}.in ${CMAKE_BINARY_DIR}/share/doc/brevinor/${doc} @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/share/doc/brevinor/${doc} DESTINATION share/doc/brevinor)
+endforeach()
+install(FILES cmake/debian/lintian-overrides DESTINATION share/lintian/overrides RENAME brevinor)
+
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "patch-failure notice for managed Linux desktops")
 # Lines of the control file's extended description stay within 80 columns.
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
@@ -58,7 +71,6 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 
 set(CPACK_DEBIAN_PACKAGE_NAME brevinor)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends come from what the program and its window module link (dpkg-shlibdeps); the module is
@@ -71,18 +83,40 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "procps")  # the launching-process check runs /
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "libcanberra-pulse, gsettings-desktop-schemas, dconf-gsettings-backend")
 
-# Debian ships manual pages gzipped (gzip -9n, no name or time stamp, so the package is
-# reproducible); compress the staged copy only, so `cmake --install` leaves a plain page.
-set(BREVINOR_CPACK_GZIP_MAN ${CMAKE_BINARY_DIR}/cpack-gzip-man.cmake)
-file(WRITE ${BREVINOR_CPACK_GZIP_MAN} [=[
-file(GLOB_RECURSE pages "${CPACK_TEMPORARY_DIRECTORY}/*/share/man/man*/*.[0-9]")
-foreach(page IN LISTS pages)
-  execute_process(COMMAND gzip -9nf "${page}" RESULT_VARIABLE status)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "gzip ${page}: ${status}")
-  endif()
+# Debian ships manual pages and changelogs gzipped (gzip -9n, no name or time stamp, so the
+# package is reproducible), and binaries without the compiler's .comment and .note sections;
+# change the staged copies only, so `cmake --install` leaves plain files.
+set(BREVINOR_CPACK_STAGE ${CMAKE_BINARY_DIR}/cpack-stage.cmake)
+file(WRITE ${BREVINOR_CPACK_STAGE} [=[
+file(GLOB_RECURSE compressed "${CPACK_TEMPORARY_DIRECTORY}/*/share/man/man*/*.[0-9]"
+     "${CPACK_TEMPORARY_DIRECTORY}/*/share/doc/brevinor/changelog")
+file(GLOB_RECURSE binaries "${CPACK_TEMPORARY_DIRECTORY}/*/bin/brevinor"
+     "${CPACK_TEMPORARY_DIRECTORY}/*/lib/brevinor/*.so")
+foreach(file IN LISTS compressed)
+  execute_process(COMMAND gzip -9nf "${file}" COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
+foreach(file IN LISTS binaries)
+  execute_process(COMMAND objcopy --remove-section=.comment --remove-section=.note "${file}"
+                  COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 ]=])
-set(CPACK_PRE_BUILD_SCRIPTS ${BREVINOR_CPACK_GZIP_MAN})
+set(CPACK_PRE_BUILD_SCRIPTS ${BREVINOR_CPACK_STAGE})
+
+# CPack adds maintainer scripts that run ldconfig whenever a shared object lies anywhere below
+# /usr/lib, but the window module's folder is not one the dynamic linker searches, and the
+# package installs no library for others: rebuild the package without those scripts.
+set(BREVINOR_CPACK_NO_LDCONFIG ${CMAKE_BINARY_DIR}/cpack-no-ldconfig.cmake)
+file(WRITE ${BREVINOR_CPACK_NO_LDCONFIG} [=[
+foreach(deb IN LISTS CPACK_PACKAGE_FILES)
+  set(tree "${deb}.tree")
+  file(REMOVE_RECURSE "${tree}")
+  execute_process(COMMAND dpkg-deb --raw-extract "${deb}" "${tree}" COMMAND_ERROR_IS_FATAL ANY)
+  file(REMOVE "${tree}/DEBIAN/postinst" "${tree}/DEBIAN/postrm")
+  execute_process(COMMAND dpkg-deb --root-owner-group --build "${tree}" "${deb}"
+                  OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+  file(REMOVE_RECURSE "${tree}")
+endforeach()
+]=])
+set(CPACK_POST_BUILD_SCRIPTS ${BREVINOR_CPACK_NO_LDCONFIG})
 
 include(CPack)

@@ -13,11 +13,14 @@ packages=(
   gsettings-desktop-schemas dconf-gsettings-backend
   # end-to-end tests and the demo: a virtual display, a window manager, X tools, sound capture
   xvfb xauth openbox xdotool x11-utils imagemagick sox libsox-fmt-all pulseaudio pulseaudio-utils
+  # a user's session bus, for the notice started by root into a user's session
+  dbus-daemon
   # hostile-input tests: chattr makes files and folders nobody may change, not even root
   e2fsprogs
   # making the resources
   librsvg2-bin icnsutils
   scdoc man-db groff-base dpkg-dev  # the manual page, its check (man -l), the package's dpkg-shlibdeps
+  lintian devscripts  # the package's checks: lintian, and hardening-check from devscripts
   # fuzzing (clang with libFuzzer and its sanitizer runtimes) and its binary seed property lists
   clang libclang-rt-14-dev libplist-utils
 )

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test from a fresh checkout: installs what is needed, builds, runs the unit and
-# end-to-end tests side by side, then builds the Debian package, installs it and runs the
-# installed program once. Usage (as root on Debian 12): scripts/test.sh
+# end-to-end tests side by side, then builds the Debian package, checks it (lintian, hardening),
+# installs it and runs the installed program once. Usage (as root on Debian 12): scripts/test.sh
 # BREVINOR_BUILD_DIR picks another build folder than ./build.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,6 +17,7 @@ ctest --test-dir "$build" --output-on-failure --parallel 6
 rm -rf "$build/package"
 cpack --config "$build/CPackConfig.cmake" -B "$build/package"
 debs=("$(realpath "$build")"/package/brevinor_*.deb)
+bash "$repo/scripts/check-package.sh" "${debs[0]}"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "${debs[0]}" >"$build/package/apt.log" 2>&1 ||
   { cat "$build/package/apt.log" >&2; exit 1; }
 bash "$repo/tests/e2e/installed_test.sh" /usr/bin/brevinor

@@ -56,16 +56,25 @@ e2e_finish() {
 
 # --- X display and window manager ---------------------------------------------
 
-# Starts Xvfb on a free display and openbox on it; exports DISPLAY.
-e2e_start_x() {
-  local numfile=$E2E_TMP/display n pid tries
+# e2e_xvfb [USER AUTHORITY]: starts Xvfb on a free display and sets E2E_DISPLAY. Given a user,
+# the server runs as that user and admits only clients holding the cookie that this writes into
+# the X authority file AUTHORITY, which the user owns.
+e2e_xvfb() {
+  local numfile=$E2E_TMP/display-${1:-own} n pid tries as=() auth=()
+  [[ -z ${1:-} ]] || as=(setpriv --reuid="$1" --regid="$(id -g "$1")" --init-groups) auth=(-auth "$2")
   # Each test asks for a display number of its own and takes the first one whose lock it gets:
   # the lock file is taken atomically, so tests started side by side never share a server. Letting
   # the server pick (-displayfd alone) takes no lock, and two servers started in the same instant
   # then both answered on one number.
   for ((n = 100 + RANDOM % 800, tries = 0; tries < 50; n++, tries++)); do
     : >"$numfile"
-    Xvfb ":$n" -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
+    if ((${#auth[@]})); then
+      : >"$2"
+      xauth -q -f "$2" add ":$n" . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')"
+      chown "$1:" "$2"
+    fi
+    "${as[@]}" Xvfb ":$n" "${auth[@]}" -displayfd 3 -screen 0 1280x800x24 -nolisten tcp \
+      3>"$numfile" >"$E2E_TMP/xvfb-${1:-own}.log" 2>&1 &
     pid=$!
     # Ready once it writes its number; gone at once when the number is taken.
     e2e_poll 15 eval '[[ -s $numfile ]] || ! kill -0 $pid 2>/dev/null' || break
@@ -73,8 +82,15 @@ e2e_start_x() {
     wait "$pid" 2>/dev/null || true
   done
   e2e_track "$pid"
-  [[ -s $numfile ]] || { cat "$E2E_TMP/xvfb.log" >&2; return 1; }
-  export DISPLAY=":$n"
+  [[ -s $numfile ]] || { cat "$E2E_TMP/xvfb-${1:-own}.log" >&2; return 1; }
+  E2E_DISPLAY=":$n"
+}
+
+# Starts Xvfb on a free display and openbox on it; exports DISPLAY.
+e2e_start_x() {
+  local tries
+  e2e_xvfb
+  export DISPLAY=$E2E_DISPLAY
   # A private config home keeps openbox away from the user's settings; the
   # system-wide rc.xml (with the Alt+drag move binding) still applies.
   mkdir -p "$E2E_TMP/xdg-config" "$E2E_TMP/xdg-cache"

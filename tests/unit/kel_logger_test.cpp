@@ -171,7 +171,7 @@ TEST_F(KelLoggerTest, RunsAppendInOrderWithTheirChildrensOutput) {
     inChild([run] {
       openLog();
       logMessage(std::string("Log Open:") + run);
-      std::system("echo child error >&2; echo child output");
+      [[maybe_unused]] const int status = std::system("echo child error >&2; echo child output");
     });
   }
   EXPECT_THAT(contentOf(file(0)),
