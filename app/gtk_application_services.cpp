@@ -62,6 +62,7 @@ GtkApplicationServices::~GtkApplicationServices() {
 }
 
 void GtkApplicationServices::setAccessoryActivationPolicy() {
+  if (!window_) return;  // a notice without a window has no taskbar entry to hide
   gtk_window_set_skip_taskbar_hint(window_, TRUE);
   gtk_window_set_skip_pager_hint(window_, TRUE);
 }
@@ -81,7 +82,8 @@ std::shared_ptr<const Image> GtkApplicationServices::loadImage(const std::string
   // never change under a run, so the last one decoded is kept.
   if (lastDecoded_.first == path && lastDecoded_.second) return lastDecoded_.second;
   if (path.ends_with(".icns")) {
-    const int side = kBannerIconSide * gtk_widget_get_scale_factor(GTK_WIDGET(window_));
+    const int scale = window_ ? gtk_widget_get_scale_factor(GTK_WIDGET(window_)) : 1;
+    const int side = kBannerIconSide * scale;
     if (GdkPixbuf* picture = decodeFittingIconFamilyPicture(path, side)) {
       lastDecoded_ = {path, std::make_shared<PixbufImage>(adoptObject(picture))};
       return lastDecoded_.second;
@@ -104,6 +106,7 @@ std::shared_ptr<const Image> GtkApplicationServices::loadImage(const std::string
 }
 
 void GtkApplicationServices::setApplicationIcon(std::shared_ptr<const Image> image) {
+  if (!window_) return;  // without a window the banner's own image is the only icon shown
   const auto* picture = dynamic_cast<const PixbufImage*>(image.get());
   GdkPixbuf* pixbuf = picture ? picture->pixbuf() : nullptr;
   // No image (an undecodable logo) clears the icon: the list form takes an empty list, where

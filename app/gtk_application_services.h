@@ -9,7 +9,8 @@
 
 namespace brevinor {
 
-/// The running GTK application as the controller sees it.
+/// The running GTK application as the controller sees it. Without a window (no X display; GTK is
+/// not even initialised then) it touches no widget: the window's part of each service is left out.
 class GtkApplicationServices : public ApplicationServices {
  public:
   GtkApplicationServices(GApplication* application, GtkWindow* window,

@@ -55,8 +55,6 @@ void GtkBannerIcon::draw() {
   cairo_surface_destroy(surface);
 }
 
-namespace {
-
 std::string validUtf8(const std::string& text) {
   if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return text;
   gchar* repaired = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
@@ -64,6 +62,8 @@ std::string validUtf8(const std::string& text) {
   g_free(repaired);
   return valid;
 }
+
+namespace {
 
 // Four lines show a few hundred characters at most. Laying out the rest of a megabyte would cost
 // seconds, and past some length Pango stops wrapping an isolated run, widening the card.

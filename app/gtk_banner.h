@@ -60,6 +60,9 @@ class GtkBannerText : public TextField {
   std::string text_;
 };
 
+/// The text with each invalid UTF-8 sequence replaced by a replacement character.
+std::string validUtf8(const std::string& text);
+
 /// The text as the label shows it, cut to what four lines can show: when it starts with the
 /// application's name, the name is isolated from the sentence around it, and a mark of the
 /// sentence's direction leads. Without them the paragraph would take its direction from its first

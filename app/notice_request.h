@@ -15,7 +15,8 @@ struct NoticeRequest {
   void (*log)(const char* message);
 };
 
-/// The entry's answer when no display can be opened; any other answer is the exit status.
+/// The entry's answer when neither an X display nor a notification service can be reached; any
+/// other answer is the exit status.
 inline constexpr int kNoDisplay = -1;
 
 inline constexpr const char* kShowNoticeEntry = "brevinor_show_notice";

@@ -11,6 +11,7 @@
 
 #include "app/app_delegate.h"
 #include "app/color_scheme.h"
+#include "app/desktop_notification.h"
 #include "app/glib_log_routing.h"
 #include "app/gobject_ptr.h"
 #include "app/gtk_application_services.h"
@@ -184,7 +185,9 @@ extern "C" __attribute__((visibility("default"))) int brevinor_show_notice(
   // GLX for its visuals, which loads the GL driver (here about 50 MiB with its compiler) and
   // costs the first notice many milliseconds.
   g_setenv("GDK_GL", "disable", FALSE);
-  if (!gtk_init_check(nullptr, nullptr)) return brevinor::kNoDisplay;
+  // Without an X display (say, a Wayland session without XWayland) the desktop's notification
+  // service may still tell the user.
+  if (!gtk_init_check(nullptr, nullptr)) return brevinor::showAsDesktopNotification(*request);
   // After gtk_init: opening the display installs GDK's handler, which this one replaces.
   brevinor::logLine = request->log;
   XSetIOErrorHandler(brevinor::onDisplayLost);

@@ -25,8 +25,8 @@ class WindowModule {
   bool loadingStarted() const { return loader_.joinable(); }
 
   /// Loads the module (or waits for the load under way) and runs the notice until it ends.
-  /// Returns the exit status; when the module cannot be loaded or no display can be opened,
-  /// logs one line and returns 1.
+  /// Returns the exit status; when the module cannot be loaded, or neither a display nor a
+  /// notification service can be reached, logs one line and returns 1.
   int show(NoticePresenter& presenter, const std::string& appName);
 
  private:

@@ -13,8 +13,10 @@ packages=(
   gsettings-desktop-schemas dconf-gsettings-backend
   # end-to-end tests and the demo: a virtual display, a window manager, X tools, sound capture
   xvfb xauth openbox xdotool x11-utils imagemagick sox libsox-fmt-all pulseaudio pulseaudio-utils
-  # a user's session bus, for the notice started by root into a user's session
-  dbus-daemon
+  # session buses: a user's, for the notice started by root into a user's session, and one of the
+  # test's own with a notification service; dunstctl reads its history through busctl (systemd,
+  # which dunst depends on), as JSON
+  dbus-daemon dbus-bin dunst systemd jq
   # hostile-input tests: chattr makes files and folders nobody may change, not even root
   e2fsprogs
   # making the resources

@@ -232,3 +232,47 @@ e2e_run_log() { cat "$(e2e_logfile "$1")" "${2:-$1/stderr}" 2>/dev/null || true;
 e2e_messages() {
   sed -nE 's/^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3} Brevinor\[[0-9]+:[0-9]+\] //p'
 }
+
+# --- the desktop's notification service -----------------------------------------
+
+# e2e_bus_address TAG: the address of the session bus that e2e_start_bus TAG started.
+e2e_bus_address() { echo "unix:path=$E2E_TMP/bus-$1/socket"; }
+
+# e2e_start_bus TAG: a session bus of this test's own that starts no service on demand, so a
+# name is there only when the test's own process takes it.
+e2e_start_bus() {
+  local d=$E2E_TMP/bus-$1
+  mkdir -p "$d"
+  cat >"$d/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$d/socket</listen>
+  <policy context="default"><allow send_destination="*"/><allow receive_sender="*"/><allow own="*"/></policy>
+</busconfig>
+CONF
+  dbus-daemon --nofork --config-file="$d/bus.conf" --print-address=3 3>"$d/address" 2>"$d/log" &
+  e2e_track $!
+  e2e_poll 10 test -s "$d/address" || { cat "$d/log" >&2; return 1; }
+}
+
+# e2e_start_dunst TAG [SETTING...]: dunst, with these settings, as the notification service on
+# the bus of e2e_start_bus TAG, drawing on DISPLAY. The calls it gets are written to
+# $E2E_TMP/bus-TAG/calls.
+e2e_start_dunst() {
+  local d=$E2E_TMP/bus-$1 bus
+  bus=$(e2e_bus_address "$1")
+  printf '[global]\n' >"$d/dunstrc"
+  printf '    %s\n' "${@:2}" >>"$d/dunstrc"
+  dbus-monitor --address "$bus" "interface='org.freedesktop.Notifications'" >"$d/calls" 2>&1 &
+  e2e_track $!
+  DBUS_SESSION_BUS_ADDRESS=$bus dunst -config "$d/dunstrc" >"$d/dunst.log" 2>&1 &
+  e2e_track $!
+  # Ready once it answers on the bus, and once the monitor has joined it.
+  if ! e2e_poll 15 env DBUS_SESSION_BUS_ADDRESS="$bus" dunstctl is-paused >/dev/null 2>&1 ||
+    ! e2e_poll 5 grep -q NameLost "$d/calls"; then
+    cat "$d/dunst.log" "$d/calls" >&2
+    return 1
+  fi
+}
