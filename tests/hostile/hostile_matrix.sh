@@ -199,60 +199,6 @@ mk bus-lost && DBUS_SESSION_BUS_ADDRESS=$bus_address run "$bin" Editor
 { e2e_poll 10 grep -qs 'Showing Notification' "$R/$agent/logs/UserLogs/Lunmark_root0.log"; kill "$bus_pid"; } &
 e2e_track $!
 
-# --- the quick cases' outcomes (all must have ended 15 s after they started)
-for c in "${quick[@]}"; do
-  ended "$c" $((start + 15))
-  L=$E2E_TMP/$c/$agent/logs/UserLogs
-  on_stderr="same \"\$(e2e_messages <$E2E_TMP/$c/stderr)\" \"\$off_lines\" && ! ls $L/Lunmark_root0.log 2>/dev/null | grep -q ."
-  ok="same \$ST 0 && same \"\$(msgs $c)\" \"\$off_lines\""
-  refused="same \$ST 0 && same \"\$(msgs $c | tail -n2)\" 'checkIfApplicationRunningPromptEnabled : Cannot Convert plist to Dict
-Not showing Brevinor'"
-  case $c in
-    link) row "$c" "symlink at the log path: status 0, target byte-identical, lines on stderr" \
-      all "$ok" "same \"\$(cat $E2E_TMP/users-file)\" keep" "test -L $L/Lunmark_root0.log" "same \"\$(e2e_messages <$E2E_TMP/$c/stderr)\" \"\$off_lines\"" ;;
-    hardlink) row "$c" "hard-linked log file: status 0, file untouched, lines on stderr" \
-      all "$ok" "same \"\$(cat $L/../hard)\" keep" "same \"\$(e2e_messages <$E2E_TMP/$c/stderr)\" \"\$off_lines\"" ;;
-    others) row "$c" "another user's log file: status 0, file untouched, lines on stderr" \
-      all "$ok" "same \"\$(cat $L/Lunmark_root0.log)\" theirs" "same \"\$(e2e_messages <$E2E_TMP/$c/stderr)\" \"\$off_lines\"" ;;
-    fifo) row "$c" "FIFO at the log path: no hang, status 0, lines on stderr" \
-      all "$ok" "test -p $L/Lunmark_root0.log" "same \"\$(e2e_messages <$E2E_TMP/$c/stderr)\" \"\$off_lines\"" ;;
-    dir) row "$c" "directory at the log path: status 0, left empty, lines on stderr" \
-      all "$ok" "test -z \"\$(ls -A $L/Lunmark_root0.log)\"" "same \"\$(e2e_messages <$E2E_TMP/$c/stderr)\" \"\$off_lines\"" ;;
-    missing) row "$c" "log folder missing: status 0, not created, lines on stderr" all "$ok" "test ! -e $L" "$on_stderr" ;;
-    immutable) row "$c" "log folder nobody can create in (chattr +i): status 0, lines on stderr" all "$ok" "$on_stderr" ;;
-    readonly) row "$c" "log folder read-only for the user (nobody in root's 0755): status 0, lines on stderr" \
-      all "$ok" "test -z \"\$(ls -A $L)\"" ;;
-    open) row "$c" "world-writable log folder without sticky bit: status 0, lines in the user's own 0600 file" \
-      all "$ok" "same \"\$(stat -c %u:%a:%h $L/Lunmark_nobody0.log)\" 65534:600:1" "test ! -s $E2E_TMP/$c/stderr" ;;
-    rot-dir) row "$c" "directory squatting rotation index 1: status 0, old current kept whole, squatter's files intact" \
-      all "$ok" "whole $L/Lunmark_root0.log" "grep -q \"\$(grep Lunmark_root0.log $E2E_TMP/$c/before | cut -d' ' -f1)\" <(md5sum $L/Lunmark_root[1-9].log 2>/dev/null)" \
-      "same \"\$(cat $L/Lunmark_root*.log/inside)\" sq" ;;
-    rot-link) row "$c" "symlink at rotation index 1 to a file outside: status 0, outside untouched, old current kept" \
-      all "$ok" "same \"\$(cat $E2E_TMP/outside)\" outside" "whole $L/Lunmark_root0.log" \
-      "grep -q \"\$(grep Lunmark_root0.log $E2E_TMP/$c/before | cut -d' ' -f1)\" <(md5sum $L/Lunmark_root[1-9].log 2>/dev/null)" ;;
-    rot-stuck) row "$c" "undeletable index 10: status 0, no file moved or deleted, lines appended to the current file" \
-      all "$ok" "same \"\$(cd $L && md5sum -- * | grep -v root0.log)\" \"\$(grep -v root0.log $E2E_TMP/$c/before)\"" \
-      "cmp -s -n 2097153 $L/Lunmark_root0.log $E2E_TMP/big" "test ! -s $E2E_TMP/$c/stderr" ;;
-    rot-1733 | rot-0733 | rot-held | rot-nolock) row "$c" "over-limit log of an unprivileged user, ${c#rot-}: rotated, a new current file" \
-      all "$ok" "cmp -s $L/Lunmark_${user}1.log $E2E_TMP/big" "same \"\$(stat -c %u:%a $L/Lunmark_${user}0.log)\" $user:600" ;;
-    nproc) row "$c" "no thread or child to be had (nproc 1): the second gate is asked, ps printed nothing, status 0" \
-      all "same \$ST 0" "msgs $c | grep -qE '^child process ID [0-9]+ : parent process id \$'" \
-      "same \"\$(msgs $c | tail -n1)\" 'Brevinor: The Application is not running while patching, hence lunmark not shown'" \
-      "whole $L/Lunmark_${limited}0.log" ;;
-    broken-stderr) row "$c" "log unusable, standard error a pipe nobody reads: status 0, not SIGPIPE" all "same \$ST 0" ;;
-    bin-* | nul-key | over-1mib | fifo-plist | dev-zero | sparse | array-root)
-      row "$c" "settings file $c: turned away as not a property list dictionary, status 0" all "$refused" ;;
-    bad-utf8) row "$c" "setting as a string of invalid UTF-8: turned away as no usable value, status 0" \
-      all "same \$ST 0" "same \"\$(msgs $c | tail -n2)\" \"\$no_value\"" ;;
-    type-*) row "$c" "setting as ${types[${c#type-}]:-missing}: turned away as no usable value, status 0" \
-      all "same \$ST 0" "same \"\$(msgs $c | tail -n2)\" \"\$no_value\"" ;;
-    rec-*) row "$c" "launcher record ${c#rec-}: turned away as not a dictionary, status 0" \
-      all "same \$ST 0" "msgs $c | grep -q 'ApplicationRunningPromptData.plist : Cannot Convert plist to Dict\$'" \
-      "same \"\$(msgs $c | tail -n1)\" 'Brevinor: The Application is not running while patching, hence lunmark not shown'" ;;
-  esac
-done
-echo "quick cases: ${#quick[@]}, all ended within $((SECONDS - start)) s"
-
 # --- the shown cases' outcomes
 logof() { echo "$E2E_TMP/$1/$agent/logs/UserLogs/Lunmark_root0.log"; }
 said() { msgs "$1" | grep -qxF -- "$2"; }  # CASE MESSAGE: the run logged exactly this message
@@ -314,6 +260,61 @@ row display-lost "display killed while shown: ends at once ($gone s) with status
 ended bus-lost $((SECONDS + 20))
 row bus-lost "session bus ended while shown: the notice closes after its 15 s with status 0" \
   all "same \$ST 0" "same \"\$(msgs bus-lost | tail -n1)\" 'Log close:Brevinor'"
+
+# --- the quick cases' outcomes, once the shown ones are judged: those last only 15 s (all quick
+# cases must have ended 15 s after they started)
+for c in "${quick[@]}"; do
+  ended "$c" $((start + 15))
+  L=$E2E_TMP/$c/$agent/logs/UserLogs
+  on_stderr="same \"\$(e2e_messages <$E2E_TMP/$c/stderr)\" \"\$off_lines\" && ! ls $L/Lunmark_root0.log 2>/dev/null | grep -q ."
+  ok="same \$ST 0 && same \"\$(msgs $c)\" \"\$off_lines\""
+  refused="same \$ST 0 && same \"\$(msgs $c | tail -n2)\" 'checkIfApplicationRunningPromptEnabled : Cannot Convert plist to Dict
+Not showing Brevinor'"
+  case $c in
+    link) row "$c" "symlink at the log path: status 0, target byte-identical, lines on stderr" \
+      all "$ok" "same \"\$(cat $E2E_TMP/users-file)\" keep" "test -L $L/Lunmark_root0.log" "same \"\$(e2e_messages <$E2E_TMP/$c/stderr)\" \"\$off_lines\"" ;;
+    hardlink) row "$c" "hard-linked log file: status 0, file untouched, lines on stderr" \
+      all "$ok" "same \"\$(cat $L/../hard)\" keep" "same \"\$(e2e_messages <$E2E_TMP/$c/stderr)\" \"\$off_lines\"" ;;
+    others) row "$c" "another user's log file: status 0, file untouched, lines on stderr" \
+      all "$ok" "same \"\$(cat $L/Lunmark_root0.log)\" theirs" "same \"\$(e2e_messages <$E2E_TMP/$c/stderr)\" \"\$off_lines\"" ;;
+    fifo) row "$c" "FIFO at the log path: no hang, status 0, lines on stderr" \
+      all "$ok" "test -p $L/Lunmark_root0.log" "same \"\$(e2e_messages <$E2E_TMP/$c/stderr)\" \"\$off_lines\"" ;;
+    dir) row "$c" "directory at the log path: status 0, left empty, lines on stderr" \
+      all "$ok" "test -z \"\$(ls -A $L/Lunmark_root0.log)\"" "same \"\$(e2e_messages <$E2E_TMP/$c/stderr)\" \"\$off_lines\"" ;;
+    missing) row "$c" "log folder missing: status 0, not created, lines on stderr" all "$ok" "test ! -e $L" "$on_stderr" ;;
+    immutable) row "$c" "log folder nobody can create in (chattr +i): status 0, lines on stderr" all "$ok" "$on_stderr" ;;
+    readonly) row "$c" "log folder read-only for the user (nobody in root's 0755): status 0, lines on stderr" \
+      all "$ok" "test -z \"\$(ls -A $L)\"" ;;
+    open) row "$c" "world-writable log folder without sticky bit: status 0, lines in the user's own 0600 file" \
+      all "$ok" "same \"\$(stat -c %u:%a:%h $L/Lunmark_nobody0.log)\" 65534:600:1" "test ! -s $E2E_TMP/$c/stderr" ;;
+    rot-dir) row "$c" "directory squatting rotation index 1: status 0, old current kept whole, squatter's files intact" \
+      all "$ok" "whole $L/Lunmark_root0.log" "grep -q \"\$(grep Lunmark_root0.log $E2E_TMP/$c/before | cut -d' ' -f1)\" <(md5sum $L/Lunmark_root[1-9].log 2>/dev/null)" \
+      "same \"\$(cat $L/Lunmark_root*.log/inside)\" sq" ;;
+    rot-link) row "$c" "symlink at rotation index 1 to a file outside: status 0, outside untouched, old current kept" \
+      all "$ok" "same \"\$(cat $E2E_TMP/outside)\" outside" "whole $L/Lunmark_root0.log" \
+      "grep -q \"\$(grep Lunmark_root0.log $E2E_TMP/$c/before | cut -d' ' -f1)\" <(md5sum $L/Lunmark_root[1-9].log 2>/dev/null)" ;;
+    rot-stuck) row "$c" "undeletable index 10: status 0, no file moved or deleted, lines appended to the current file" \
+      all "$ok" "same \"\$(cd $L && md5sum -- * | grep -v root0.log)\" \"\$(grep -v root0.log $E2E_TMP/$c/before)\"" \
+      "cmp -s -n 2097153 $L/Lunmark_root0.log $E2E_TMP/big" "test ! -s $E2E_TMP/$c/stderr" ;;
+    rot-1733 | rot-0733 | rot-held | rot-nolock) row "$c" "over-limit log of an unprivileged user, ${c#rot-}: rotated, a new current file" \
+      all "$ok" "cmp -s $L/Lunmark_${user}1.log $E2E_TMP/big" "same \"\$(stat -c %u:%a $L/Lunmark_${user}0.log)\" $user:600" ;;
+    nproc) row "$c" "no thread or child to be had (nproc 1): the second gate is asked, ps printed nothing, status 0" \
+      all "same \$ST 0" "msgs $c | grep -qE '^child process ID [0-9]+ : parent process id \$'" \
+      "same \"\$(msgs $c | tail -n1)\" 'Brevinor: The Application is not running while patching, hence lunmark not shown'" \
+      "whole $L/Lunmark_${limited}0.log" ;;
+    broken-stderr) row "$c" "log unusable, standard error a pipe nobody reads: status 0, not SIGPIPE" all "same \$ST 0" ;;
+    bin-* | nul-key | over-1mib | fifo-plist | dev-zero | sparse | array-root)
+      row "$c" "settings file $c: turned away as not a property list dictionary, status 0" all "$refused" ;;
+    bad-utf8) row "$c" "setting as a string of invalid UTF-8: turned away as no usable value, status 0" \
+      all "same \$ST 0" "same \"\$(msgs $c | tail -n2)\" \"\$no_value\"" ;;
+    type-*) row "$c" "setting as ${types[${c#type-}]:-missing}: turned away as no usable value, status 0" \
+      all "same \$ST 0" "same \"\$(msgs $c | tail -n2)\" \"\$no_value\"" ;;
+    rec-*) row "$c" "launcher record ${c#rec-}: turned away as not a dictionary, status 0" \
+      all "same \$ST 0" "msgs $c | grep -q 'ApplicationRunningPromptData.plist : Cannot Convert plist to Dict\$'" \
+      "same \"\$(msgs $c | tail -n1)\" 'Brevinor: The Application is not running while patching, hence lunmark not shown'" ;;
+  esac
+done
+echo "quick cases: ${#quick[@]}"
 
 echo "matrix took $((SECONDS - start)) s"
 e2e_finish

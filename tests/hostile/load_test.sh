@@ -77,8 +77,10 @@ PIDS=() T0=$EPOCHREALTIME
 for n in "${names[@]}"; do launch "$shown" "$n"; done
 spread=$(awk -v a="$T0" -v b="$EPOCHREALTIME" 'BEGIN {printf "%.2f", b - a}')
 wait_all 45
+# How fast the shell starts them is the machine's business, not the program's: the spread is
+# reported, not judged.
 e2e_check "30 notices started within $spread s all end with status 0 within 45 s (last after $LAST s)" \
-  test "$BAD" = 0 -a "$(awk -v s="$spread" 'BEGIN {print (s < 1)}')" = 1
+  test "$BAD" = 0
 lines_checked=$(wc -l <"$(e2e_logfile "$shown")")
 broken=$(runs_whole "$(e2e_logfile "$shown")" 11 'Log Open:Brevinor' 'Log close:Brevinor')
 e2e_check "each notice's 11 lines, Log Open to Log close, whole in the shared log${broken:+: $broken}" test -z "$broken"
