@@ -1,9 +1,62 @@
 #include "app/window_controller.h"
 
+#include <gdk/gdkx.h>
+
+#include <algorithm>
+
 namespace brevinor {
 namespace {
 
 constexpr guint kBehaviourDelayMs = 1000;
+
+/// Moves the window back to where it was mapped. Asked as a pager asks, with the client's own
+/// origin (static gravity): a client's XMoveWindow is ignored by some managers (kwin) once they
+/// moved the window themselves, and a frame position is read differently by others (i3).
+void moveBack(GtkWindow* window, ScreenPoint origin, ScreenPoint frame) {
+  GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(window));
+  GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window));
+  if (!GDK_IS_X11_WINDOW(surface) ||
+      !gdk_x11_screen_supports_net_wm_hint(
+          screen, gdk_atom_intern_static_string("_NET_MOVERESIZE_WINDOW"))) {
+    gtk_window_move(window, frame.x, frame.y);
+    return;
+  }
+  GdkDisplay* display = gdk_window_get_display(surface);
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = gdk_x11_window_get_xid(surface);
+  event.xclient.message_type =
+      gdk_x11_get_xatom_by_name_for_display(display, "_NET_MOVERESIZE_WINDOW");
+  event.xclient.format = 32;
+  constexpr long kXGiven = 1 << 8, kYGiven = 1 << 9, kFromPager = 2 << 12;
+  event.xclient.data.l[0] = StaticGravity | kXGiven | kYGiven | kFromPager;
+  event.xclient.data.l[1] = origin.x;
+  event.xclient.data.l[2] = origin.y;
+  XSendEvent(GDK_DISPLAY_XDISPLAY(display),
+             gdk_x11_window_get_xid(gdk_screen_get_root_window(screen)), False,
+             SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
+/// xfwm4 makes a window that takes no input but offers WM_TAKE_FOCUS the active one when it is
+/// clicked, and the user's window loses the keyboard focus; without that offer it leaves the focus
+/// alone. Elsewhere the offer stays: i3, for one, gives a window without it the real focus.
+void keepUserFocusOnClick(GtkWidget* widget) {
+  GdkWindow* surface = gtk_widget_get_window(widget);
+  if (!GDK_IS_X11_WINDOW(surface) ||
+      g_strcmp0(gdk_x11_screen_get_window_manager_name(gtk_widget_get_screen(widget)), "Xfwm4")) {
+    return;
+  }
+  Display* display = GDK_WINDOW_XDISPLAY(surface);
+  const Window xid = gdk_x11_window_get_xid(surface);
+  const Atom takeFocus =
+      gdk_x11_get_xatom_by_name_for_display(gdk_window_get_display(surface), "WM_TAKE_FOCUS");
+  Atom* offered = nullptr;
+  int count = 0;
+  if (!XGetWMProtocols(display, xid, &offered, &count)) return;
+  const int kept = static_cast<int>(std::remove(offered, offered + count, takeFocus) - offered);
+  XSetWMProtocols(display, xid, offered, kept);
+  XFree(offered);
+}
 
 }  // namespace
 
@@ -13,11 +66,26 @@ WindowController::WindowController(GtkWindow* window) : window_(window) {
 
 WindowController::~WindowController() {
   if (window_) {
+    g_signal_handlers_disconnect_by_data(window_, this);
     g_object_remove_weak_pointer(G_OBJECT(window_), reinterpret_cast<gpointer*>(&window_));
   }
 }
 
 void WindowController::windowDidLoad() {
+  if (window()) {
+    g_signal_connect(window(), "realize", G_CALLBACK(keepUserFocusOnClick), nullptr);
+    g_signal_connect(window(), "map-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) {
+                       static_cast<WindowController*>(self)->onMapped();
+                       return FALSE;
+                     }),
+                     this);
+    g_signal_connect(window(), "configure-event",
+                     G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) {
+                       static_cast<WindowController*>(self)->holdPlace();
+                       return FALSE;
+                     }),
+                     this);
+  }
   auto* keepAlive = new std::shared_ptr<WindowController>(shared_from_this());
   g_timeout_add_full(
       G_PRIORITY_DEFAULT, kBehaviourDelayMs,
@@ -27,6 +95,33 @@ void WindowController::windowDidLoad() {
       },
       keepAlive,
       [](gpointer data) { delete static_cast<std::shared_ptr<WindowController>*>(data); });
+}
+
+void WindowController::onMapped() {
+  GdkWindow* surface = window() ? gtk_widget_get_window(GTK_WIDGET(window())) : nullptr;
+  if (!surface || mappedAt_) return;
+  ScreenPoint origin, frame;
+  gdk_window_get_origin(surface, &origin.x, &origin.y);
+  gdk_window_get_root_origin(surface, &frame.x, &frame.y);
+  mappedAt_ = origin;
+  mappedFrame_ = frame;
+  // A window that does not take the focus on map gets a zero user time, and some managers then
+  // map it under the focused window, hidden. Raise it once, as of now, without focusing it.
+  if (GDK_IS_X11_WINDOW(surface)) {
+    gdk_x11_window_set_user_time(surface, gdk_x11_get_server_time(surface));
+  }
+  gdk_window_raise(surface);
+  keepPlace();
+}
+
+void WindowController::holdPlace() {
+  GdkWindow* surface = window() ? gtk_widget_get_window(GTK_WIDGET(window())) : nullptr;
+  if (!keeper_ || !surface) return;
+  ScreenPoint seen;
+  gdk_window_get_origin(surface, &seen.x, &seen.y);
+  if (keeper_->putBack(seen, PlaceKeeper::Clock::now())) {
+    moveBack(window(), *mappedAt_, *mappedFrame_);
+  }
 }
 
 void WindowController::applyWindowBehaviour() {
@@ -40,6 +135,17 @@ void WindowController::applyWindowBehaviour() {
       gdk_window_set_functions(surface, GDK_FUNC_CLOSE);
     }
   }
+  unmovable_ = true;
+  keepPlace();
+}
+
+void WindowController::keepPlace() {
+  // No manager refuses a pager's or a program's move request, so the window holds its place
+  // itself: once it is unmovable and mapped (a busy manager may map it later than that), a move
+  // away from where the manager put it at its claimed place is undone.
+  if (!unmovable_ || !mappedAt_ || keeper_) return;
+  keeper_.emplace(*mappedAt_);
+  holdPlace();
 }
 
 }  // namespace brevinor

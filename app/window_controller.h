@@ -3,6 +3,9 @@
 #include <gtk/gtk.h>
 
 #include <memory>
+#include <optional>
+
+#include "app/place_keeper.h"
 
 namespace brevinor {
 
@@ -24,8 +27,17 @@ class WindowController : public std::enable_shared_from_this<WindowController> {
 
  private:
   void applyWindowBehaviour();
+  void onMapped();
+  void keepPlace();
+  void holdPlace();
 
   GtkWindow* window_;  // weak: cleared by GTK when the window goes away
+  // Where the manager first put the window and its frame: the place it claimed before it was
+  // shown. Once unmovable, whatever moves it away, it goes back there.
+  std::optional<ScreenPoint> mappedAt_;
+  std::optional<ScreenPoint> mappedFrame_;
+  bool unmovable_ = false;
+  std::optional<PlaceKeeper> keeper_;  // once unmovable and mapped
 };
 
 }  // namespace brevinor
