@@ -12,6 +12,10 @@ packages=(
   gsettings-desktop-schemas dconf-gsettings-backend
   # end-to-end tests and the demo: a virtual display, a window manager, X tools, sound capture
   xvfb xauth openbox xdotool x11-utils imagemagick sox libsox-fmt-all pulseaudio pulseaudio-utils
+  # the desktop table: the window test under other window managers (marco aborts without the MATE
+  # settings schemas), mutter as a Wayland compositor with XWayland, and a pager's move (wmctrl)
+  xfwm4 metacity marco mate-settings-daemon-common mutter kwin-x11 fluxbox icewm i3-wm xwayland
+  wmctrl dbus
   # hostile-input tests: chattr makes files and folders nobody may change, not even root
   e2fsprogs
   # making the resources
