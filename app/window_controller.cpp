@@ -2,8 +2,6 @@
 
 #include <gdk/gdkx.h>
 
-#include <algorithm>
-
 namespace brevinor {
 namespace {
 
@@ -37,27 +35,6 @@ void moveBack(GtkWindow* window, ScreenPoint origin, ScreenPoint frame) {
              SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
-/// xfwm4 makes a window that takes no input but offers WM_TAKE_FOCUS the active one when it is
-/// clicked, and the user's window loses the keyboard focus; without that offer it leaves the focus
-/// alone. Elsewhere the offer stays: i3, for one, gives a window without it the real focus.
-void keepUserFocusOnClick(GtkWidget* widget) {
-  GdkWindow* surface = gtk_widget_get_window(widget);
-  if (!GDK_IS_X11_WINDOW(surface) ||
-      g_strcmp0(gdk_x11_screen_get_window_manager_name(gtk_widget_get_screen(widget)), "Xfwm4")) {
-    return;
-  }
-  Display* display = GDK_WINDOW_XDISPLAY(surface);
-  const Window xid = gdk_x11_window_get_xid(surface);
-  const Atom takeFocus =
-      gdk_x11_get_xatom_by_name_for_display(gdk_window_get_display(surface), "WM_TAKE_FOCUS");
-  Atom* offered = nullptr;
-  int count = 0;
-  if (!XGetWMProtocols(display, xid, &offered, &count)) return;
-  const int kept = static_cast<int>(std::remove(offered, offered + count, takeFocus) - offered);
-  XSetWMProtocols(display, xid, offered, kept);
-  XFree(offered);
-}
-
 }  // namespace
 
 WindowController::WindowController(GtkWindow* window) : window_(window) {
@@ -73,7 +50,6 @@ WindowController::~WindowController() {
 
 void WindowController::windowDidLoad() {
   if (window()) {
-    g_signal_connect(window(), "realize", G_CALLBACK(keepUserFocusOnClick), nullptr);
     g_signal_connect(window(), "map-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) {
                        static_cast<WindowController*>(self)->onMapped();
                        return FALSE;
