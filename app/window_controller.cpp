@@ -7,34 +7,6 @@ namespace {
 
 constexpr guint kBehaviourDelayMs = 1000;
 
-/// Moves the window back to where it was mapped. Asked as a pager asks, with the client's own
-/// origin (static gravity): a client's XMoveWindow is ignored by some managers (kwin) once they
-/// moved the window themselves, and a frame position is read differently by others (i3).
-void moveBack(GtkWindow* window, ScreenPoint origin, ScreenPoint frame) {
-  GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(window));
-  GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window));
-  if (!GDK_IS_X11_WINDOW(surface) ||
-      !gdk_x11_screen_supports_net_wm_hint(
-          screen, gdk_atom_intern_static_string("_NET_MOVERESIZE_WINDOW"))) {
-    gtk_window_move(window, frame.x, frame.y);
-    return;
-  }
-  GdkDisplay* display = gdk_window_get_display(surface);
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = gdk_x11_window_get_xid(surface);
-  event.xclient.message_type =
-      gdk_x11_get_xatom_by_name_for_display(display, "_NET_MOVERESIZE_WINDOW");
-  event.xclient.format = 32;
-  constexpr long kXGiven = 1 << 8, kYGiven = 1 << 9, kFromPager = 2 << 12;
-  event.xclient.data.l[0] = StaticGravity | kXGiven | kYGiven | kFromPager;
-  event.xclient.data.l[1] = origin.x;
-  event.xclient.data.l[2] = origin.y;
-  XSendEvent(GDK_DISPLAY_XDISPLAY(display),
-             gdk_x11_window_get_xid(gdk_screen_get_root_window(screen)), False,
-             SubstructureRedirectMask | SubstructureNotifyMask, &event);
-}
-
 }  // namespace
 
 WindowController::WindowController(GtkWindow* window) : window_(window) {
@@ -96,7 +68,7 @@ void WindowController::holdPlace() {
   ScreenPoint seen;
   gdk_window_get_origin(surface, &seen.x, &seen.y);
   if (keeper_->putBack(seen, PlaceKeeper::Clock::now())) {
-    moveBack(window(), *mappedAt_, *mappedFrame_);
+    gtk_window_move(window(), mappedFrame_->x, mappedFrame_->y);
   }
 }
 
