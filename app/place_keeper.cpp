@@ -9,17 +9,32 @@ namespace {
 // position counts as insisting.
 constexpr int kTriesAgainstInsisting = 3;
 constexpr auto kInsistingWindow = std::chrono::seconds(1);
+constexpr int kRoundsBeforeGivingUp = 3;
 
 }  // namespace
 
 bool PlaceKeeper::putBack(ScreenPoint seen, Clock::time_point now) {
-  if (gaveUp_ || seen == place_) return false;
+  if (rounds_ >= kRoundsBeforeGivingUp) return false;
+  if (quietUntil_) {
+    if (seen == place_) {
+      quietUntil_.reset();
+      return false;
+    }
+    // Moved on meanwhile: wait for a second of stillness from now.
+    if (seen != lastSeen_) quietUntil_ = now + kInsistingWindow;
+    lastSeen_ = seen;
+    if (now < *quietUntil_) return false;
+    quietUntil_.reset();
+    recent_.clear();
+  }
+  if (seen == place_) return false;
   std::erase_if(recent_, [&](const Undone& u) { return now - u.at >= kInsistingWindow; });
   const auto sameWrongPlace = std::count_if(recent_.begin(), recent_.end(),
                                             [&](const Undone& u) { return u.from == seen; });
   if (sameWrongPlace >= kTriesAgainstInsisting) {
-    gaveUp_ = true;
     recent_.clear();
+    if (++rounds_ < kRoundsBeforeGivingUp) quietUntil_ = now + kInsistingWindow;
+    lastSeen_ = seen;
     return false;
   }
   recent_.push_back({seen, now});

@@ -2,6 +2,8 @@
 
 #include <gdk/gdkx.h>
 
+#include <algorithm>
+
 namespace brevinor {
 namespace {
 
@@ -14,6 +16,7 @@ WindowController::WindowController(GtkWindow* window) : window_(window) {
 }
 
 WindowController::~WindowController() {
+  if (lookAgain_) g_source_remove(lookAgain_);
   if (window_) {
     g_signal_handlers_disconnect_by_data(window_, this);
     g_object_remove_weak_pointer(G_OBJECT(window_), reinterpret_cast<gpointer*>(&window_));
@@ -69,6 +72,19 @@ void WindowController::holdPlace() {
   gdk_window_get_origin(surface, &seen.x, &seen.y);
   if (keeper_->putBack(seen, PlaceKeeper::Clock::now())) {
     gtk_window_move(window(), mappedFrame_->x, mappedFrame_->y);
+  } else if (const auto at = keeper_->lookAgainAt()) {
+    // Nothing may move the window again once the manager lets go of it: look by itself then.
+    if (lookAgain_) g_source_remove(lookAgain_);
+    const auto wait =
+        std::chrono::ceil<std::chrono::milliseconds>(*at - PlaceKeeper::Clock::now()).count();
+    lookAgain_ = g_timeout_add(
+        static_cast<guint>(std::max<long long>(wait, 0)),
+        [](gpointer self) -> gboolean {
+          static_cast<WindowController*>(self)->lookAgain_ = 0;
+          static_cast<WindowController*>(self)->holdPlace();
+          return G_SOURCE_REMOVE;
+        },
+        this);
   }
 }
 

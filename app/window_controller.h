@@ -38,6 +38,7 @@ class WindowController : public std::enable_shared_from_this<WindowController> {
   std::optional<ScreenPoint> mappedFrame_;
   bool unmovable_ = false;
   std::optional<PlaceKeeper> keeper_;  // once unmovable and mapped
+  guint lookAgain_ = 0;                // the keeper's next look while the window is being moved
 };
 
 }  // namespace brevinor

@@ -24,12 +24,38 @@ TEST(PlaceKeeper, UndoesEveryStepOfADrag) {
   }
 }
 
-TEST(PlaceKeeper, GivesUpForGoodOnAManagerThatInsistsWithinASecond) {
+// Three put-backs answered with the same wrong position within a second.
+void insist(PlaceKeeper& keeper, ScreenPoint at, PlaceKeeper::Clock::time_point from) {
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(keeper.putBack(at, from + milliseconds(100 * i)));
+  EXPECT_FALSE(keeper.putBack(at, from + milliseconds(300)));
+}
+
+TEST(PlaceKeeper, WaitsOutAManagerThatInsistsThenTriesAgain) {
   PlaceKeeper keeper(kPlace);
   const ScreenPoint insisted{400, 300};
-  for (int i = 0; i < 3; ++i) EXPECT_TRUE(keeper.putBack(insisted, kStart + milliseconds(100 * i)));
-  EXPECT_FALSE(keeper.putBack(insisted, kStart + milliseconds(300)));
-  EXPECT_FALSE(keeper.putBack({10, 10}, kStart + milliseconds(5000)));
+  insist(keeper, insisted, kStart);
+  EXPECT_EQ(keeper.lookAgainAt(), kStart + milliseconds(1300));
+  EXPECT_FALSE(keeper.putBack(insisted, kStart + milliseconds(800)));
+  EXPECT_TRUE(keeper.putBack(insisted, kStart + milliseconds(1300)));
+}
+
+TEST(PlaceKeeper, WaitsForTheWindowToStayStillBeforeTryingAgain) {
+  PlaceKeeper keeper(kPlace);
+  insist(keeper, {400, 300}, kStart);
+  EXPECT_FALSE(keeper.putBack({380, 310}, kStart + milliseconds(800)));  // the drag goes on
+  EXPECT_EQ(keeper.lookAgainAt(), kStart + milliseconds(1800));
+  EXPECT_FALSE(keeper.putBack({380, 310}, kStart + milliseconds(1300)));
+  EXPECT_TRUE(keeper.putBack({380, 310}, kStart + milliseconds(1800)));
+}
+
+TEST(PlaceKeeper, GivesUpForGoodAfterThreeRounds) {
+  PlaceKeeper keeper(kPlace);
+  const ScreenPoint insisted{400, 300};
+  insist(keeper, insisted, kStart);
+  insist(keeper, insisted, kStart + milliseconds(1300));
+  insist(keeper, insisted, kStart + milliseconds(2600));
+  EXPECT_FALSE(keeper.lookAgainAt());
+  EXPECT_FALSE(keeper.putBack({10, 10}, kStart + milliseconds(9000)));
 }
 
 TEST(PlaceKeeper, KeepsUndoingTheSameMoveWhenItComesSeldom) {
