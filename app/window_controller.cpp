@@ -8,6 +8,7 @@ namespace brevinor {
 namespace {
 
 constexpr guint kBehaviourDelayMs = 1000;
+constexpr auto kLookAfterPutBack = std::chrono::milliseconds(250);
 
 }  // namespace
 
@@ -50,12 +51,8 @@ void WindowController::windowDidLoad() {
 
 void WindowController::onMapped() {
   GdkWindow* surface = window() ? gtk_widget_get_window(GTK_WIDGET(window())) : nullptr;
-  if (!surface || mappedAt_) return;
-  ScreenPoint origin, frame;
-  gdk_window_get_origin(surface, &origin.x, &origin.y);
-  gdk_window_get_root_origin(surface, &frame.x, &frame.y);
-  mappedAt_ = origin;
-  mappedFrame_ = frame;
+  if (!surface || mapped_) return;
+  mapped_ = true;
   // A window that does not take the focus on map gets a zero user time, and some managers then
   // map it under the focused window, hidden. Raise it once, as of now, without focusing it.
   if (GDK_IS_X11_WINDOW(surface)) {
@@ -70,22 +67,28 @@ void WindowController::holdPlace() {
   if (!keeper_ || !surface) return;
   ScreenPoint seen;
   gdk_window_get_origin(surface, &seen.x, &seen.y);
+  std::optional<PlaceKeeper::Clock::time_point> lookAt;
   if (keeper_->putBack(seen, PlaceKeeper::Clock::now())) {
-    gtk_window_move(window(), mappedFrame_->x, mappedFrame_->y);
-  } else if (const auto at = keeper_->lookAgainAt()) {
+    gtk_window_move(window(), frame_.x, frame_.y);
+    // A manager may drop the request without a word (fluxbox, now and then, after a drag): look
+    // again shortly even if no event comes.
+    lookAt = PlaceKeeper::Clock::now() + kLookAfterPutBack;
+  } else {
     // Nothing may move the window again once the manager lets go of it: look by itself then.
-    if (lookAgain_) g_source_remove(lookAgain_);
-    const auto wait =
-        std::chrono::ceil<std::chrono::milliseconds>(*at - PlaceKeeper::Clock::now()).count();
-    lookAgain_ = g_timeout_add(
-        static_cast<guint>(std::max<long long>(wait, 0)),
-        [](gpointer self) -> gboolean {
-          static_cast<WindowController*>(self)->lookAgain_ = 0;
-          static_cast<WindowController*>(self)->holdPlace();
-          return G_SOURCE_REMOVE;
-        },
-        this);
+    lookAt = keeper_->lookAgainAt();
   }
+  if (!lookAt) return;
+  if (lookAgain_) g_source_remove(lookAgain_);
+  const auto wait =
+      std::chrono::ceil<std::chrono::milliseconds>(*lookAt - PlaceKeeper::Clock::now()).count();
+  lookAgain_ = g_timeout_add(
+      static_cast<guint>(std::max<long long>(wait, 0)),
+      [](gpointer self) -> gboolean {
+        static_cast<WindowController*>(self)->lookAgain_ = 0;
+        static_cast<WindowController*>(self)->holdPlace();
+        return G_SOURCE_REMOVE;
+      },
+      this);
 }
 
 void WindowController::applyWindowBehaviour() {
@@ -106,10 +109,14 @@ void WindowController::applyWindowBehaviour() {
 void WindowController::keepPlace() {
   // No manager refuses a pager's or a program's move request, so the window holds its place
   // itself: once it is unmovable and mapped (a busy manager may map it later than that), a move
-  // away from where the manager put it at its claimed place is undone.
-  if (!unmovable_ || !mappedAt_ || keeper_) return;
-  keeper_.emplace(*mappedAt_);
-  holdPlace();
+  // away from where it is then, its claimed place, is undone.
+  GdkWindow* surface = window() ? gtk_widget_get_window(GTK_WIDGET(window())) : nullptr;
+  if (!unmovable_ || !mapped_ || keeper_ || !surface) return;
+  // Read now, not when the map event came: some managers (fluxbox) still settle the frame then.
+  ScreenPoint origin;
+  gdk_window_get_origin(surface, &origin.x, &origin.y);
+  gdk_window_get_root_origin(surface, &frame_.x, &frame_.y);
+  keeper_.emplace(origin);
 }
 
 }  // namespace brevinor

@@ -32,10 +32,9 @@ class WindowController : public std::enable_shared_from_this<WindowController> {
   void holdPlace();
 
   GtkWindow* window_;  // weak: cleared by GTK when the window goes away
-  // Where the manager first put the window and its frame: the place it claimed before it was
-  // shown. Once unmovable, whatever moves it away, it goes back there.
-  std::optional<ScreenPoint> mappedAt_;
-  std::optional<ScreenPoint> mappedFrame_;
+  bool mapped_ = false;
+  // Where the frame is once the window is unmovable: whatever moves it away, it goes back there.
+  ScreenPoint frame_;
   bool unmovable_ = false;
   std::optional<PlaceKeeper> keeper_;  // once unmovable and mapped
   guint lookAgain_ = 0;                // the keeper's next look while the window is being moved
