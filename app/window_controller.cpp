@@ -1,9 +1,14 @@
 #include "app/window_controller.h"
 
+#include <gdk/gdkx.h>
+
+#include <algorithm>
+
 namespace brevinor {
 namespace {
 
 constexpr guint kBehaviourDelayMs = 1000;
+constexpr auto kLookAfterPutBack = std::chrono::milliseconds(250);
 
 }  // namespace
 
@@ -12,12 +17,27 @@ WindowController::WindowController(GtkWindow* window) : window_(window) {
 }
 
 WindowController::~WindowController() {
+  if (lookAgain_) g_source_remove(lookAgain_);
   if (window_) {
+    g_signal_handlers_disconnect_by_data(window_, this);
     g_object_remove_weak_pointer(G_OBJECT(window_), reinterpret_cast<gpointer*>(&window_));
   }
 }
 
 void WindowController::windowDidLoad() {
+  if (window()) {
+    g_signal_connect(window(), "map-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) {
+                       static_cast<WindowController*>(self)->onMapped();
+                       return FALSE;
+                     }),
+                     this);
+    g_signal_connect(window(), "configure-event",
+                     G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) {
+                       static_cast<WindowController*>(self)->holdPlace();
+                       return FALSE;
+                     }),
+                     this);
+  }
   auto* keepAlive = new std::shared_ptr<WindowController>(shared_from_this());
   g_timeout_add_full(
       G_PRIORITY_DEFAULT, kBehaviourDelayMs,
@@ -27,6 +47,48 @@ void WindowController::windowDidLoad() {
       },
       keepAlive,
       [](gpointer data) { delete static_cast<std::shared_ptr<WindowController>*>(data); });
+}
+
+void WindowController::onMapped() {
+  GdkWindow* surface = window() ? gtk_widget_get_window(GTK_WIDGET(window())) : nullptr;
+  if (!surface || mapped_) return;
+  mapped_ = true;
+  // A window that does not take the focus on map gets a zero user time, and some managers then
+  // map it under the focused window, hidden. Raise it once, as of now, without focusing it.
+  if (GDK_IS_X11_WINDOW(surface)) {
+    gdk_x11_window_set_user_time(surface, gdk_x11_get_server_time(surface));
+  }
+  gdk_window_raise(surface);
+  keepPlace();
+}
+
+void WindowController::holdPlace() {
+  GdkWindow* surface = window() ? gtk_widget_get_window(GTK_WIDGET(window())) : nullptr;
+  if (!keeper_ || !surface) return;
+  ScreenPoint seen;
+  gdk_window_get_origin(surface, &seen.x, &seen.y);
+  std::optional<PlaceKeeper::Clock::time_point> lookAt;
+  if (keeper_->putBack(seen, PlaceKeeper::Clock::now())) {
+    gtk_window_move(window(), frame_.x, frame_.y);
+    // A manager may drop the request without a word (fluxbox, now and then, after a drag): look
+    // again shortly even if no event comes.
+    lookAt = PlaceKeeper::Clock::now() + kLookAfterPutBack;
+  } else {
+    // Nothing may move the window again once the manager lets go of it: look by itself then.
+    lookAt = keeper_->lookAgainAt();
+  }
+  if (!lookAt) return;
+  if (lookAgain_) g_source_remove(lookAgain_);
+  const auto wait =
+      std::chrono::ceil<std::chrono::milliseconds>(*lookAt - PlaceKeeper::Clock::now()).count();
+  lookAgain_ = g_timeout_add(
+      static_cast<guint>(std::max<long long>(wait, 0)),
+      [](gpointer self) -> gboolean {
+        static_cast<WindowController*>(self)->lookAgain_ = 0;
+        static_cast<WindowController*>(self)->holdPlace();
+        return G_SOURCE_REMOVE;
+      },
+      this);
 }
 
 void WindowController::applyWindowBehaviour() {
@@ -40,6 +102,21 @@ void WindowController::applyWindowBehaviour() {
       gdk_window_set_functions(surface, GDK_FUNC_CLOSE);
     }
   }
+  unmovable_ = true;
+  keepPlace();
+}
+
+void WindowController::keepPlace() {
+  // No manager refuses a pager's or a program's move request, so the window holds its place
+  // itself: once it is unmovable and mapped (a busy manager may map it later than that), a move
+  // away from where it is then, its claimed place, is undone.
+  GdkWindow* surface = window() ? gtk_widget_get_window(GTK_WIDGET(window())) : nullptr;
+  if (!unmovable_ || !mapped_ || keeper_ || !surface) return;
+  // Read now, not when the map event came: some managers (fluxbox) still settle the frame then.
+  ScreenPoint origin;
+  gdk_window_get_origin(surface, &origin.x, &origin.y);
+  gdk_window_get_root_origin(surface, &frame_.x, &frame_.y);
+  keeper_.emplace(origin);
 }
 
 }  // namespace brevinor

@@ -3,6 +3,9 @@
 #include <gtk/gtk.h>
 
 #include <memory>
+#include <optional>
+
+#include "app/place_keeper.h"
 
 namespace brevinor {
 
@@ -24,8 +27,17 @@ class WindowController : public std::enable_shared_from_this<WindowController> {
 
  private:
   void applyWindowBehaviour();
+  void onMapped();
+  void keepPlace();
+  void holdPlace();
 
   GtkWindow* window_;  // weak: cleared by GTK when the window goes away
+  bool mapped_ = false;
+  // Where the frame is once the window is unmovable: whatever moves it away, it goes back there.
+  ScreenPoint frame_;
+  bool unmovable_ = false;
+  std::optional<PlaceKeeper> keeper_;  // once unmovable and mapped
+  guint lookAgain_ = 0;                // the keeper's next look while the window is being moved
 };
 
 }  // namespace brevinor

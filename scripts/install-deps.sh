@@ -17,6 +17,10 @@ packages=(
   # test's own with a notification service; dunstctl reads its history through busctl (systemd,
   # which dunst depends on), as JSON
   dbus-daemon dbus-bin dunst systemd jq
+  # the desktop table: the window test under other window managers (marco aborts without the MATE
+  # settings schemas), mutter as a Wayland compositor with XWayland, and a pager's move (wmctrl)
+  xfwm4 metacity marco mate-settings-daemon-common mutter kwin-x11 fluxbox icewm i3-wm xwayland
+  wmctrl dbus
   # hostile-input tests: chattr makes files and folders nobody may change, not even root
   e2fsprogs
   # making the resources

@@ -38,9 +38,15 @@ e2e_poll() {
   done
 }
 
-# e2e_check DESCRIPTION CMD...: passes when CMD succeeds.
+# e2e_check DESCRIPTION CMD...: passes when CMD succeeds; E2E_OK tells which it was.
 e2e_check() {
-  if "${@:2}"; then echo "PASS: $1"; ((++E2E_PASSED)); else echo "FAIL: $1"; ((++E2E_FAILED)); fi
+  if "${@:2}"; then
+    echo "PASS: $1"
+    ((++E2E_PASSED)); E2E_OK=1
+  else
+    echo "FAIL: $1"
+    ((++E2E_FAILED)); E2E_OK=0
+  fi
 }
 
 e2e_not() { ! "$@"; }
@@ -55,6 +61,69 @@ e2e_finish() {
 }
 
 # --- X display and window manager ---------------------------------------------
+
+# e2e_wm_command MANAGER: the command line that runs MANAGER on $DISPLAY, with its settings under
+# $E2E_TMP (HOME and XDG folders are the test's own, so no user's settings apply).
+e2e_wm_command() {
+  case $1 in
+    openbox) echo openbox --sm-disable ;;
+    xfwm4) echo xfwm4 --replace --compositor=off ;;
+    metacity | marco) echo "$1" --replace --sm-disable ;;
+    mutter) echo mutter --x11 --replace --sm-disable ;;
+    kwin_x11) echo env QT_QPA_PLATFORM=xcb kwin_x11 --replace ;;
+    fluxbox) echo fluxbox ;;
+    icewm) echo icewm ;;
+    mutter-wayland) echo mutter --wayland --headless --virtual-monitor 1280x800 --sm-disable ;;
+    i3)
+      # i3 refuses a config that does not begin with this line. The tests' plain windows float,
+      # as the notice does, so that they can be moved alike.
+      printf '# i3 config file (v4)\nfloating_modifier Mod1\nfor_window [class="Xmessage"] floating enable\n' \
+        >"$E2E_TMP/i3.conf"
+      echo i3 -c "$E2E_TMP/i3.conf"
+      ;;
+    *) return 1 ;;
+  esac
+}
+
+# e2e_move_modifier MANAGER: the key that, held with button 1, drags a window under MANAGER.
+e2e_move_modifier() { case $1 in mutter* | metacity | kwin_x11) echo super ;; *) echo alt ;; esac; }
+
+# e2e_start_x [MANAGER]: starts Xvfb on a free display and MANAGER (openbox by default) on it;
+# exports DISPLAY. Managers other than openbox get a session bus of the test's own. MANAGER
+# mutter-wayland is mutter as a headless Wayland compositor with its own XWayland instead of Xvfb.
+e2e_start_x() {
+  local manager=${1:-openbox} cmd
+  cmd=$(e2e_wm_command "$manager") || { echo "unknown window manager $manager" >&2; return 1; }
+  # A private home keeps every manager away from the user's settings; openbox's system-wide
+  # rc.xml (with the Alt+drag move binding) still applies.
+  mkdir -p "$E2E_TMP/home" "$E2E_TMP/xdg-config" "$E2E_TMP/xdg-cache" "$E2E_TMP/xdg-runtime"
+  chmod 700 "$E2E_TMP/xdg-runtime"
+  local -a wmenv=(HOME="$E2E_TMP/home" XDG_CONFIG_HOME="$E2E_TMP/xdg-config"
+    XDG_CACHE_HOME="$E2E_TMP/xdg-cache" XDG_RUNTIME_DIR="$E2E_TMP/xdg-runtime")
+  if [[ $manager != openbox ]]; then
+    local bus
+    bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 --nopidfile) || return 1
+    e2e_track "$(sed -n 2p <<<"$bus")"
+    wmenv+=(DBUS_SESSION_BUS_ADDRESS="$(head -n1 <<<"$bus")")
+  fi
+  if [[ $manager != mutter-wayland ]]; then e2e_xvfb && export DISPLAY=$E2E_DISPLAY || return 1; fi
+  local wm tries
+  for tries in 1 2 3; do
+    # shellcheck disable=SC2086 # the command is several words
+    env "${wmenv[@]}" $cmd >"$E2E_TMP/wm.log" 2>&1 &
+    wm=$!
+    [[ $manager != mutter-wayland ]] || e2e_use_xwayland "$wm" || return 1
+    # Ready once it advertises itself on the root window. With tests side by side on two cores,
+    # a manager now and then fails to connect to a server that answers other clients; once more
+    # then.
+    e2e_poll 30 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" ||
+      ! kill -0 $wm 2>/dev/null' && kill -0 "$wm" 2>/dev/null && break
+    kill "$wm" 2>/dev/null || true
+    wait "$wm" 2>/dev/null || true
+  done
+  e2e_track "$wm"
+  kill -0 "$wm" 2>/dev/null || { cat "$E2E_TMP/wm.log" >&2; return 1; }
+}
 
 # e2e_xvfb [USER AUTHORITY]: starts Xvfb on a free display and sets E2E_DISPLAY. Given a user,
 # the server runs as that user and admits only clients holding the cookie that this writes into
@@ -86,29 +155,16 @@ e2e_xvfb() {
   E2E_DISPLAY=":$n"
 }
 
-# Starts Xvfb on a free display and openbox on it; exports DISPLAY.
-e2e_start_x() {
-  local tries
-  e2e_xvfb
-  export DISPLAY=$E2E_DISPLAY
-  # A private config home keeps openbox away from the user's settings; the
-  # system-wide rc.xml (with the Alt+drag move binding) still applies.
-  mkdir -p "$E2E_TMP/xdg-config" "$E2E_TMP/xdg-cache"
-  local wm
-  for tries in 1 2 3; do
-    XDG_CONFIG_HOME=$E2E_TMP/xdg-config XDG_CACHE_HOME=$E2E_TMP/xdg-cache \
-      openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
-    wm=$!
-    # Ready once it advertises itself on the root window. With tests side by side on two cores,
-    # openbox now and then fails to connect to a server that answers other clients; once more
-    # then.
-    e2e_poll 15 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" ||
-      ! kill -0 $wm 2>/dev/null' && kill -0 "$wm" 2>/dev/null && break
-    kill "$wm" 2>/dev/null || true
-    wait "$wm" 2>/dev/null || true
-  done
-  e2e_track "$wm"
-  kill -0 "$wm" 2>/dev/null || { cat "$E2E_TMP/openbox.log" >&2; return 1; }
+# e2e_use_xwayland MUTTER_PID: waits for the XWayland that mutter starts and exports DISPLAY and
+# XAUTHORITY for it.
+e2e_use_xwayland() {
+  local auth mutter=$1
+  e2e_poll 30 eval 'grep -q "Using public X11 display" "$E2E_TMP/wm.log" || ! kill -0 $mutter 2>/dev/null'
+  export DISPLAY
+  DISPLAY=$(sed -nE 's/.*Using public X11 display (:[0-9]+).*/\1/p' "$E2E_TMP/wm.log" | head -n1)
+  auth=$(find "$E2E_TMP/xdg-runtime" -maxdepth 1 -name '.mutter-Xwaylandauth.*' | head -n1)
+  [[ -n $DISPLAY && -n $auth ]] || { cat "$E2E_TMP/wm.log" >&2; return 1; }
+  export XAUTHORITY=$auth
 }
 
 # e2e_find_window PID [SECONDS]: prints the id of PID's mapped window.
@@ -129,6 +185,19 @@ e2e_prop() { xprop -id "$1" "$2" 2>/dev/null | grep -v 'not found' | sed -E 's/^
 e2e_geometry() {
   xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
     /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
+}
+
+# e2e_desktop_table DIR MANAGER...: the rows the window test wrote to DIR/MANAGER.md, as one
+# table (also saved as DIR/table.md); fails when a manager's row is missing.
+e2e_desktop_table() {
+  local dir=$1 m missing=0
+  shift
+  {
+    head -n1 "$dir/$1.md" 2>/dev/null && head -n1 "$dir/$1.md" | sed -E 's/[^|]+/---/g'
+    for m; do tail -n1 "$dir/$m.md" 2>/dev/null || { echo "| $m | no result |"; missing=1; }; done
+  } >"$dir/table.md"
+  cat "$dir/table.md"
+  return "$missing"
 }
 
 # --- sound ----------------------------------------------------------------------
