@@ -1,6 +1,5 @@
 #include "logging/rotation_lock.h"
 
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,22 +7,17 @@
 #include <cerrno>
 #include <thread>
 
+#include "logging/log_file_opener.h"
+
 namespace brevinor {
 
 RotationLock::RotationLock(const std::string& path, std::chrono::milliseconds patience) {
-  // O_NONBLOCK: a FIFO at the name must not hang the open.
-  do {
-    file_ = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  } while (file_ == -1 && errno == EINTR);
-  if (file_ == -1) {
-    // Gone: another run has just rotated it. Anything else leaves no file to lock.
-    mayRotate_ = errno != ENOENT;
-    return;
-  }
+  // The same guarded open as the log itself: only a regular file of the user's own. Creating it
+  // when a run has just rotated it away is harmless: the new file is too small to rotate.
+  file_ = openOwnLogFile(path);
   struct stat locked;
-  if (fstat(file_, &locked) != 0 || !S_ISREG(locked.st_mode) || locked.st_uid != geteuid() ||
-      (locked.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-    // Somebody else could open this file and hold its lock; rotate without one.
+  if (file_ == -1 || fstat(file_, &locked) != 0 || (locked.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+    // Not the user's alone: somebody else could open it and hold its lock; rotate without one.
     mayRotate_ = true;
     return;
   }

@@ -20,8 +20,7 @@ class RotationLock {
   /// Whether this run may rotate: it holds the lock (the size is then to be checked again: a run
   /// that rotated meanwhile left a small current file), or no lock can be had at all (no locks on
   /// the file system, or a file others may open): moves never replace a file, so an unserialised
-  /// rotation loses nothing. False while another of the user's runs keeps the lock, or when the
-  /// file is gone because one has just rotated it.
+  /// rotation loses nothing. False while another of the user's runs keeps the lock.
   bool mayRotate() const { return mayRotate_; }
 
  private:

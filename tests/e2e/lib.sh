@@ -308,7 +308,7 @@ e2e_messages() {
 e2e_bus_address() { echo "unix:path=$E2E_TMP/bus-$1/socket"; }
 
 # e2e_start_bus TAG: a session bus of this test's own that starts no service on demand, so a
-# name is there only when the test's own process takes it.
+# name is there only when the test's own process takes it. Sets E2E_BUS_PID.
 e2e_start_bus() {
   local d=$E2E_TMP/bus-$1
   mkdir -p "$d"
@@ -322,6 +322,7 @@ e2e_start_bus() {
 </busconfig>
 CONF
   dbus-daemon --nofork --config-file="$d/bus.conf" --print-address=3 3>"$d/address" 2>"$d/log" &
+  E2E_BUS_PID=$!
   e2e_track $!
   e2e_poll 10 test -s "$d/address" || { cat "$d/log" >&2; return 1; }
 }

@@ -193,10 +193,9 @@ mk bad-logo && echo 'not a picture' >"$R/$agent/images/rebranded-agent-logo.png"
   e2e_plist "$R/$agent/SystemData/rebrand.plist" '<key>IS_REBRANDED</key><string>TRUE</string>' &&
   run "$bin" Editor && s bad-logo
 # The session bus of this case's own ends under the shown notice.
-read -r bus_address bus_pid < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 | paste -sd' ')
-e2e_track "$bus_pid"
-mk bus-lost && DBUS_SESSION_BUS_ADDRESS=$bus_address run "$bin" Editor
-{ e2e_poll 10 grep -qs 'Showing Notification' "$R/$agent/logs/UserLogs/Lunmark_root0.log"; kill "$bus_pid"; } &
+e2e_start_bus lost
+mk bus-lost && DBUS_SESSION_BUS_ADDRESS=$(e2e_bus_address lost) run "$bin" Editor
+{ e2e_poll 10 grep -qs 'Showing Notification' "$R/$agent/logs/UserLogs/Lunmark_root0.log"; kill "$E2E_BUS_PID"; } &
 e2e_track $!
 
 # --- the shown cases' outcomes
