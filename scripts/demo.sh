@@ -20,7 +20,7 @@ e2e_setup
 root=$E2E_TMP/root
 e2e_launcher_ppid
 e2e_agent_install "$root" "$name" "$E2E_LAUNCHER_PPID"
-err=$E2E_TMP/stderr
+err=$root/stderr
 
 if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
   echo "Showing the notice for \"$name\" on display $DISPLAY for 15 seconds"
@@ -55,6 +55,6 @@ if [[ -n ${E2E_RECORD_PID:-} ]]; then
   echo "Loudest sound level captured (RMS, 0..1): $(e2e_rms "$E2E_TMP/sound.raw")"
 fi
 echo "--- log of the run:"
-e2e_run_log "$root" "$err"
+e2e_run_log "$root"
 echo "--- exit status: $E2E_STATUS"
 exit "$E2E_STATUS"

@@ -26,7 +26,7 @@ off() { e2e_disable "$R"; }
 expect() { WHY[$C]=$1 && CHECKS[$C]=$(printf '%s\n' "${@:2}"); }
 # run CMD...: starts CMD on the install R from this very shell, so the recorded launcher matches.
 run() {
-  if [[ -n ${CLOSED_STDIN:-} ]]; then BREVINOR_ROOT=$R NO_AT_BRIDGE=1 "$@" 2>"$R/stderr" <&- & else BREVINOR_ROOT=$R NO_AT_BRIDGE=1 "$@" 2>"$R/stderr" </dev/null & fi
+  if [[ -n ${CLOSED:-} ]]; then BREVINOR_ROOT=$R NO_AT_BRIDGE=1 "$@" <&- 2>&- & else BREVINOR_ROOT=$R NO_AT_BRIDGE=1 "$@" 2>"$R/stderr" </dev/null & fi
   e2e_track $! && P[$C]=$!
 }
 as() { setpriv --reuid="$1" --regid="$1" --clear-groups "${@:2}"; }  # UID CMD...
@@ -77,6 +77,12 @@ if chattr +i "$L/Lunmark_root10.log" 2>/dev/null; then
   expect "undeletable index 10: no file moved or deleted, lines appended to the current file" "$ok" \
     'same "$(cd $L && md5sum -- *[1-9].log *10.log)" "$(cat $R/before)"' 'cmp -s -n 2097153 $L/Lunmark_root0.log $E2E_TMP/big' 'test ! -s $R/stderr'
 else echo "note: chattr +i unsupported here, undeletable index 10 skipped"; fi
+# Another run of the same user is rotating (it holds the lock): this one leaves the files alone.
+mk rot-busy && off && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && chmod 600 "$L/Lunmark_root0.log"
+flock "$L/Lunmark_root0.log" sleep 60 &
+e2e_track $! && e2e_poll 10 e2e_not flock -n "$L/Lunmark_root0.log" true
+expect "the user's own rotation under way elsewhere: not rotated again, lines appended" "$ok" 'test ! -e $L/Lunmark_root1.log' \
+  'cmp -s -n 2097153 $L/Lunmark_root0.log $E2E_TMP/big'
 # Users of the test's own, as uids without an account or a process, so that no other run counts
 # against their process limit: one whose log rotates, one who holds locks, one at the limit.
 unused() { ! getent passwd "$1" >/dev/null && ! pgrep -U "$1" >/dev/null; }
@@ -129,7 +135,7 @@ done
 e2e_start_x
 shown='test -n "$W" && e2e_whole $(e2e_logfile $R) && ! grep -qE "WARNING|CRITICAL|Gdk-|Gtk-|Pango-" $(e2e_logfile $R) $R/stderr'
 mk ref && run "$bin" Editor && expect "Editor: shown, no toolkit warnings" "$shown" 'ref_geometry=$G ref_icon=$I'
-mk stdin-closed && CLOSED_STDIN=1 run "$bin" Editor && expect "standard input closed: shown, its log whole" "$shown"
+mk closed && CLOSED=1 run "$bin" Editor && expect "standard input and error closed: shown, every line in its log" "$shown" "said 'Showing Notification and Playing Sound'"
 tail_text=' update failed. You can now use the application. Patching will be attempted again shortly.'
 names=("<b>x</b> & <span size='99999'>" _Mnemonic '%s%n' $'Editor\n2026-01-01 00:00:00.000 Brevinor[1:1] Log close:Brevinor')
 for i in "${!names[@]}"; do
@@ -160,7 +166,7 @@ mk bad-logo && echo 'not a picture' >"$R/$E2E_AGENT/images/rebranded-agent-logo.
   e2e_plist "$R/$E2E_AGENT/SystemData/rebrand.plist" '<key>IS_REBRANDED</key><string>TRUE</string>' && run "$bin" Editor &&
   expect "rebranded logo that is no picture: no icon of ours on the window, no toolkit warnings" "$shown" \
     "said 'Using Rebranded AppIcon $R/$E2E_AGENT/images/rebranded-agent-logo.png'" 'test "$I" != "$ref_icon"'
-for c in ref stdin-closed name-{0..3} bad-utf8-msg huge sigKILL sigTERM env-hostile bad-logo; do
+for c in ref closed name-{0..3} bad-utf8-msg huge sigKILL sigTERM env-hostile bad-logo; do
   W=$(e2e_find_window "${P[$c]}" 40) || W=
   G=$([[ -z $W ]] || e2e_geometry "$W" | cut -d' ' -f3,4) I=$([[ -z $W ]] || xprop -id "$W" _NET_WM_ICON | md5sum)
   e2e_poll 10 grep -q 'Showing Notification' "$(e2e_logfile "$E2E_TMP/$c")" || true
