@@ -26,7 +26,7 @@ off() { e2e_disable "$R"; }
 expect() { WHY[$C]=$1 && CHECKS[$C]=$(printf '%s\n' "${@:2}"); }
 # run CMD...: starts CMD on the install R from this very shell, so the recorded launcher matches.
 run() {
-  if [[ -n ${CLOSED:-} ]]; then BREVINOR_ROOT=$R NO_AT_BRIDGE=1 "$@" <&- 2>&- & else BREVINOR_ROOT=$R NO_AT_BRIDGE=1 "$@" 2>"$R/stderr" </dev/null & fi
+  if [[ -n ${CLOSED:-} ]]; then BREVINOR_ROOT=$R NO_AT_BRIDGE=1 "$@" <&- >&- 2>&- & else BREVINOR_ROOT=$R NO_AT_BRIDGE=1 "$@" 2>"$R/stderr" </dev/null & fi
   e2e_track $! && P[$C]=$!
 }
 as() { setpriv --reuid="$1" --regid="$1" --clear-groups "${@:2}"; }  # UID CMD...
@@ -135,7 +135,7 @@ done
 e2e_start_x
 shown='test -n "$W" && e2e_whole $(e2e_logfile $R) && ! grep -qE "WARNING|CRITICAL|Gdk-|Gtk-|Pango-" $(e2e_logfile $R) $R/stderr'
 mk ref && run "$bin" Editor && expect "Editor: shown, no toolkit warnings" "$shown" 'ref_geometry=$G ref_icon=$I'
-mk closed && CLOSED=1 run "$bin" Editor && expect "standard input and error closed: shown, every line in its log" "$shown" "said 'Showing Notification and Playing Sound'"
+mk closed && CLOSED=1 run "$bin" Editor && expect "standard input, output and error closed: shown, every line in its log" "$shown" "said 'Showing Notification and Playing Sound'"
 tail_text=' update failed. You can now use the application. Patching will be attempted again shortly.'
 names=("<b>x</b> & <span size='99999'>" _Mnemonic '%s%n' $'Editor\n2026-01-01 00:00:00.000 Brevinor[1:1] Log close:Brevinor')
 for i in "${!names[@]}"; do
