@@ -40,30 +40,23 @@ e2e_finish() {
 
 # --- X display, window manager, sound, session bus ---------------------------------------------
 
-# e2e_wm_command MANAGER: the command line that runs MANAGER on $DISPLAY.
-e2e_wm_command() {
-  case $1 in
-    openbox | metacity | marco) echo "$1" --replace --sm-disable ;;
-    xfwm4) echo xfwm4 --replace --compositor=off ;;
-    mutter) echo mutter --x11 --replace --sm-disable ;;
-    mutter-wayland) echo mutter --wayland --headless --virtual-monitor 1280x800 --sm-disable ;;
-    kwin_x11) echo env QT_QPA_PLATFORM=xcb kwin_x11 --replace ;;
-    fluxbox | icewm) echo "$1" ;;
-    # i3 wants this first line; the tests' plain windows float as the notice does.
-    i3) printf '# i3 config file (v4)\nfloating_modifier Mod1\nfor_window [class="Xmessage"] floating enable\n' \
-      >"$E2E_TMP/i3.conf" && echo i3 -c "$E2E_TMP/i3.conf" ;;
-    *) return 1 ;;
-  esac
-}
-
 # e2e_start_x [MANAGER]: Xvfb on a free display and MANAGER (openbox by default) on it, with a
 # home, settings and session bus of the test's own; exports DISPLAY. mutter-wayland is a headless
 # Wayland compositor whose own XWayland takes Xvfb's place.
 e2e_start_x() {
   local manager=${1:-openbox} cmd wm tries
-  cmd=$(e2e_wm_command "$manager") || { echo "unknown window manager $manager" >&2; return 1; }
-  mkdir -p "$E2E_TMP"/{home,xdg-config,xdg-cache} && mkdir -m 700 -p "$E2E_TMP/xdg-runtime"
-  e2e_start_bus wm
+  case $manager in
+    openbox | metacity | marco) cmd="$manager --replace --sm-disable" ;;
+    xfwm4) cmd="xfwm4 --replace --compositor=off" ;;
+    mutter) cmd="mutter --x11 --replace --sm-disable" ;;
+    mutter-wayland) cmd="mutter --wayland --headless --virtual-monitor 1280x800 --sm-disable" ;;
+    kwin_x11) cmd="env QT_QPA_PLATFORM=xcb kwin_x11 --replace" ;;
+    fluxbox | icewm) cmd=$manager ;;
+    # i3 wants this first line; the tests' plain windows float as the notice does.
+    i3) cmd="i3 -c $E2E_TMP/i3.conf" && printf '# i3 config file (v4)\nfloating_modifier Mod1\nfor_window [class="Xmessage"] floating enable\n' >"$E2E_TMP/i3.conf" ;;
+    *) echo "unknown window manager $manager" >&2 && return 1 ;;
+  esac
+  mkdir -p "$E2E_TMP"/{home,xdg-config,xdg-cache} && mkdir -m 700 -p "$E2E_TMP/xdg-runtime" && e2e_start_bus wm
   local -a wmenv=(HOME="$E2E_TMP/home" XDG_CONFIG_HOME="$E2E_TMP/xdg-config" XDG_CACHE_HOME="$E2E_TMP/xdg-cache"
     XDG_RUNTIME_DIR="$E2E_TMP/xdg-runtime" DBUS_SESSION_BUS_ADDRESS="$(e2e_bus_address wm)")
   if [[ $manager != mutter-wayland ]]; then e2e_xvfb && export DISPLAY=$E2E_DISPLAY || return 1; fi
@@ -72,13 +65,18 @@ e2e_start_x() {
     # shellcheck disable=SC2086 # the command is several words
     env "${wmenv[@]}" $cmd >"$E2E_TMP/wm.log" 2>&1 &
     wm=$!
-    [[ $manager != mutter-wayland ]] || e2e_use_xwayland "$wm" || return 1
+    if [[ $manager == mutter-wayland ]]; then  # the display and cookie of its XWayland
+      e2e_poll 30 eval 'grep -q "Using public X11 display" "$E2E_TMP/wm.log" || ! kill -0 $wm 2>/dev/null'
+      export DISPLAY XAUTHORITY
+      DISPLAY=$(sed -nE 's/.*Using public X11 display (:[0-9]+).*/\1/p' "$E2E_TMP/wm.log" | head -n1)
+      XAUTHORITY=$(find "$E2E_TMP/xdg-runtime" -maxdepth 1 -name '.mutter-Xwaylandauth.*' | head -n1)
+    fi
     e2e_poll 30 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" || ! kill -0 $wm 2>/dev/null' &&
       kill -0 "$wm" 2>/dev/null && break
     kill "$wm" 2>/dev/null || true
   done
   e2e_track "$wm"
-  kill -0 "$wm" 2>/dev/null || { cat "$E2E_TMP/wm.log" >&2; return 1; }
+  kill -0 "$wm" 2>/dev/null || { cat "$E2E_TMP/wm.log" >&2 && return 1; }
 }
 
 # e2e_xvfb [USER AUTHORITY]: Xvfb on a free display; sets E2E_DISPLAY. Given a user, the server runs
@@ -99,15 +97,6 @@ e2e_xvfb() {
   done
   e2e_track "$pid"
   [[ -s $numfile ]] && E2E_DISPLAY=":$n"
-}
-
-# e2e_use_xwayland MUTTER_PID: exports DISPLAY and XAUTHORITY of the XWayland that mutter starts.
-e2e_use_xwayland() {
-  e2e_poll 30 eval 'grep -q "Using public X11 display" "$E2E_TMP/wm.log" || ! kill -0 $1 2>/dev/null'
-  export DISPLAY XAUTHORITY
-  DISPLAY=$(sed -nE 's/.*Using public X11 display (:[0-9]+).*/\1/p' "$E2E_TMP/wm.log" | head -n1)
-  XAUTHORITY=$(find "$E2E_TMP/xdg-runtime" -maxdepth 1 -name '.mutter-Xwaylandauth.*' | head -n1)
-  [[ -n $DISPLAY && -n $XAUTHORITY ]] || { cat "$E2E_TMP/wm.log" >&2; return 1; }
 }
 
 # e2e_find_window PID [SECONDS]: the id of PID's mapped window (GTK also tags an unmapped leader).
@@ -209,14 +198,10 @@ e2e_launch() {
 }
 # e2e_wait_exit PID SECONDS: waits with a bound; sets E2E_STATUS (124 when it had to be killed).
 e2e_wait_exit() {
+  local status
   E2E_STATUS=0
-  if e2e_poll "$2" e2e_not kill -0 "$1" 2>/dev/null; then
-    wait "$1" || E2E_STATUS=$?
-  else
-    kill -9 "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
-    E2E_STATUS=124
-  fi
+  e2e_poll "$2" e2e_not kill -0 "$1" 2>/dev/null || { kill -9 "$1" 2>/dev/null && E2E_STATUS=124; }
+  wait "$1" 2>/dev/null || status=$? && ((E2E_STATUS)) || E2E_STATUS=${status:-0}
 }
 e2e_logfile() { echo "$1/$E2E_AGENT/logs/UserLogs/Lunmark_${2:-$(id -un)}0.log"; }  # ROOT [USER]
 # e2e_run_log ROOT: the whole log of a run, the per-user file before what reached standard error.
