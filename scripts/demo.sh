@@ -52,7 +52,7 @@ e2e_wait_exit "$pid" 30
 if [[ -n ${E2E_RECORD_PID:-} ]]; then
   kill "$E2E_RECORD_PID"
   wait "$E2E_RECORD_PID" 2>/dev/null || true
-  echo "Loudest sound level captured (RMS, 0..1): $(e2e_rms "$E2E_TMP/sound.raw")"
+  echo "Loudest sound level captured (peak, 0..1): $(e2e_peak "$E2E_TMP/sound.raw")"
 fi
 echo "--- log of the run:"
 e2e_run_log "$root"

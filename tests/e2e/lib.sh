@@ -96,12 +96,9 @@ e2e_xvfb() {
 
 # e2e_find_window PID [SECONDS]: the id of PID's mapped window (GTK also tags an unmapped leader).
 e2e_find_window() {
-  local start=$SECONDS w
-  until w=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n1) && [[ -n $w ]]; do
-    ((SECONDS - start < ${2:-15})) && kill -0 "$1" 2>/dev/null || return 1
-    sleep 0.02
-  done
-  echo "$w"
+  local w pid=$1
+  e2e_poll "${2:-15}" eval 'w=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | head -n1) && [[ -n $w ]] || ! kill -0 $pid 2>/dev/null'
+  [[ -n $w ]] && echo "$w"
 }
 e2e_prop() { xprop -id "$1" "$2" 2>/dev/null | grep -v 'not found' | sed -E 's/^[^=]*= ?//' || true; }  # WIN PROPERTY
 e2e_geometry() {  # WIN: "X Y WIDTH HEIGHT" in root coordinates
@@ -126,13 +123,8 @@ e2e_record_start() {
   E2E_RECORD_PID=$!
   e2e_track $!
 }
-# e2e_rms FILE: the loudest RMS (0..1) over half-second stretches, so silence does not average a short sound away.
-e2e_rms() {
-  [[ -s $1 ]] || { echo 0; return; }
-  sox -t raw -r 44100 -e signed -b 16 -c 2 "$1" -t dat - | awk '/^;/ {next}
-    {s += ($2 * $2 + $3 * $3) / 2; if (++n == 22050) {r = sqrt(s / n); if (r > m) m = r; s = n = 0}}
-    END {if (n) {r = sqrt(s / n); if (r > m) m = r} printf "%.4f\n", m}'
-}
+# e2e_peak FILE: the capture's peak amplitude (0..1).
+e2e_peak() { sox -t raw -r 44100 -e signed -b 16 -c 2 "$1" -n stat 2>&1 | awk '/^Maximum amplitude/ {print $3}' | grep . || echo 0; }
 
 # e2e_start_bus TAG: a session bus of its own that starts no service on demand; sets E2E_BUS_PID.
 e2e_bus_address() { echo "unix:path=$E2E_TMP/bus-$1/socket"; }
