@@ -202,11 +202,7 @@ e2e_whole() { [[ -s $1 && -z $(tail -c1 "$1") ]] && ! grep -qvE "^$E2E_PREFIX" "
 # e2e_desktop_table DIR MANAGER...: the window test's rows DIR/MANAGER.md as one table, also saved as
 # DIR/table.md; fails when a row is missing.
 e2e_desktop_table() {
-  local dir=$1 m missing=0
-  {
-    head -n1 "$dir/$2.md" 2>/dev/null && head -n1 "$dir/$2.md" | sed -E 's/[^|]+/---/g'
-    for m in "${@:2}"; do tail -n1 "$dir/$m.md" 2>/dev/null || { echo "| $m | no result |" && missing=1; }; done
-  } >"$dir/table.md"
-  cat "$dir/table.md"
-  return "$missing"
+  local m
+  { head -n1 "$1/$2.md" | sed -E 'p; s/[^|]+/---/g'; for m in "${@:2}"; do tail -n1 "$1/$m.md" 2>/dev/null || echo "| $m | no result |"; done; } >"$1/table.md"
+  cat "$1/table.md" && ! grep -q '| no result |' "$1/table.md"
 }

@@ -42,7 +42,6 @@ above() {  # A B: the manager stacks A above B
   xprop -root _NET_CLIENT_LIST_STACKING | grep -o '0x[0-9a-f]*' |
     awk -v a="$(printf 0x%x "$1")" -v b="$(printf 0x%x "$2")" '$0 == a {i = NR} $0 == b {j = NR} END {exit !(i > j && j)}'
 }
-now() { date +%s.%N; }
 ms() { awk -v a="$shown" -v b="$1" 'BEGIN {printf "%d", (b - a) * 1000}'; }  # TIME: ms after the notice was shown
 stamp() { date -d "$(grep -m1 -F "] $1" "$(e2e_logfile "$root")" | cut -c1-23)" +%s.%N; }  # MESSAGE: its log time
 
@@ -64,7 +63,7 @@ shown=$(stamp 'Showing Notification')
 # --- its first second: seen over the user's window, not yet kept above. Times come from the log's
 # clock: on a busy machine a look may come too late to tell anything about the first second.
 over= early=
-while t=$(ms "$(now)") && ((t < 700)); do
+while t=$(ms "$EPOCHREALTIME") && ((t < 700)); do
   above "$win" "$user" && over=$t  # before the state, which only ever gains keep-above
   early+=" $(e2e_prop "$win" _NET_WM_STATE)"
   [[ -z $over && $early != *_ABOVE* ]] || break
@@ -97,7 +96,7 @@ e2e_check "in the top-right corner of the work area (at $wx,$wy size ${ww}x$wh)"
 cell "top right"
 
 # --- a second later: above the others, on every workspace, not movable
-sleep "$(awk -v t="$(ms "$(now)")" 'BEGIN {print (t < 1800 ? (1800 - t) / 1000 : 0)}')"
+sleep "$(awk -v t="$(ms "$EPOCHREALTIME")" 'BEGIN {print (t < 1800 ? (1800 - t) / 1000 : 0)}')"
 state=$(e2e_prop "$win" _NET_WM_STATE)
 if xprop -root _NET_SUPPORTED | grep -q _NET_WM_STATE_ABOVE; then
   e2e_check "kept above after a second" grep -q _NET_WM_STATE_ABOVE <<<"$state"; cell "above after 1 s"
@@ -107,13 +106,6 @@ fi
 e2e_check "SKIP_TASKBAR and SKIP_PAGER" eval '[[ $state == *_SKIP_TASKBAR* && $state == *_SKIP_PAGER* ]]'; cell "no taskbar, no pager"
 e2e_check "on every workspace" eval '[[ $(e2e_prop "$win" _NET_WM_DESKTOP) == 4294967295 || $state == *_STICKY* ]]'
 cell "every workspace"
-if above "$win" "$user"; then
-  # A rootless XWayland has no picture of its root window; there only the window's own is seen.
-  crop="${ww}x$wh+$wx+$wy"
-  import -window root "$E2E_TMP/shot.miff" 2>/dev/null || { import -window "$win" "$E2E_TMP/shot.miff" && crop="${ww}x$wh+0+0"; }
-  colours=$(convert "$E2E_TMP/shot.miff" -crop "$crop" +repage png:- | identify -format %k -)
-  e2e_check "the window shows an icon and text ($colours distinct colours)" test "$colours" -gt 10
-fi
 # xfwm4 and fluxbox keep offering the move whatever the window asks.
 if [[ ! $manager =~ ^(xfwm4|fluxbox)$ ]] && grep -q _NET_WM_ACTION_MOVE <<<"$(e2e_prop "$user" _NET_WM_ALLOWED_ACTIONS)"; then
   e2e_check "the manager no longer offers to move it" e2e_not grep -q _NET_WM_ACTION_MOVE <<<"$(e2e_prop "$win" _NET_WM_ALLOWED_ACTIONS)"
@@ -166,18 +158,13 @@ done
 e2e_wait_exit "$pid" 25
 e2e_check "exit status 0 (got $E2E_STATUS), nothing left on standard error" test "$E2E_STATUS" = 0 -a ! -s "$root/stderr"
 cell "status 0 after 15 s"
-sentence="Editor update failed. You can now use the application. Patching will be attempted again shortly."
-e2e_check "the normal path's messages, in order" test "$(e2e_messages <"$(e2e_logfile "$root")")" = "Log Open:Brevinor
-Given App Name Optional(\"Editor\")
-Inside checkIfApplicationRunningPromptEnabled
-checkIfApplicationRunningPromptEnabled : Showing Brevinor
-child process ID $pid : parent process id ${E2E_LAUNCHER_PPID%$'\n'}
-current and previousParentPid are same -> true :${E2E_LAUNCHER_PPID%$'\n'}
-Initially setting default image for appIcon :$(dirname "$(dirname "$bin")")/share/brevinor/AppIcon.icns
-Rebrand Changes not available
-Printing the ballon text $sentence
-Showing Notification and Playing Sound
-Log close:Brevinor"
+launcher=${E2E_LAUNCHER_PPID%$'\n'} icon=$(dirname "$(dirname "$bin")")/share/brevinor/AppIcon.icns
+e2e_check "the normal path's messages, in order" test "$(e2e_messages <"$(e2e_logfile "$root")")" = "$(printf '%s\n' 'Log Open:Brevinor' \
+  'Given App Name Optional("Editor")' 'Inside checkIfApplicationRunningPromptEnabled' 'checkIfApplicationRunningPromptEnabled : Showing Brevinor' \
+  "child process ID $pid : parent process id $launcher" "current and previousParentPid are same -> true :$launcher" \
+  "Initially setting default image for appIcon :$icon" 'Rebrand Changes not available' \
+  'Printing the ballon text Editor update failed. You can now use the application. Patching will be attempted again shortly.' \
+  'Showing Notification and Playing Sound' 'Log close:Brevinor')"
 gap=$(awk -v a="$shown" -v b="$(stamp 'Log close:Brevinor')" 'BEGIN {printf "%.1f", b - a}')
 e2e_check "closes about 15 s after showing (${gap} s)" awk -v g="$gap" 'BEGIN {exit !(g >= 14.5 && g <= 17)}'
 
