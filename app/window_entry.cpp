@@ -28,6 +28,20 @@ constexpr int kScreenMargin = 12;
 constexpr int kNoticeSpacing = 8;  // between notices stacked in the corner
 constexpr double kCardRadius = 14.0;
 
+/// The desktop's interface settings, as a thread's result.
+gpointer readDesktopSettings(gpointer) {
+  auto settings = desktopInterfaceSettings();
+  // The settings hear of changes over the session bus. Its shared connection raises SIGTERM when
+  // the bus goes away (a session started with dbus-run-session that ends); the notice still has
+  // its 15 seconds to run.
+  if (settings) {
+    if (auto bus = adoptObject(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr))) {
+      g_dbus_connection_set_exit_on_close(bus.get(), FALSE);
+    }
+  }
+  return settings.release();
+}
+
 /// Everything one run of the notice owns, from the application's start-up to its shutdown.
 class NoticeApplication {
  public:
@@ -47,9 +61,8 @@ class NoticeApplication {
     loop_ = g_main_loop_new(nullptr, FALSE);
     NoticeWindow::useStyle();
     buildWindow();
-    colorScheme_ = followDesktopColorScheme(
-        settingsReader ? adoptObject(static_cast<GSettings*>(g_thread_join(settingsReader)))
-                       : desktopInterfaceSettings());
+    colorScheme_ = followDesktopColorScheme(adoptObject(static_cast<GSettings*>(
+        settingsReader ? g_thread_join(settingsReader) : readDesktopSettings(nullptr))));
     // The first layout loads the theme's styles and the fonts while nothing waits for them.
     gtk_widget_get_preferred_size(GTK_WIDGET(window()), nullptr, nullptr);
   }
@@ -189,10 +202,8 @@ extern "C" __attribute__((visibility("default"))) int brevinor_show_notice(
   // Loading the settings backend costs about as much as GTK's own start-up: the desktop's
   // settings are read on a thread of their own meanwhile (or later on this one, when no thread
   // can be had).
-  GThread* settingsReader = g_thread_try_new(
-      "settings",
-      [](gpointer) -> gpointer { return brevinor::desktopInterfaceSettings().release(); }, nullptr,
-      nullptr);
+  GThread* settingsReader =
+      g_thread_try_new("settings", brevinor::readDesktopSettings, nullptr, nullptr);
   // Creating the font map starts reading the font configuration on a thread of Pango's, which
   // the first layout would otherwise wait for; it needs no display.
   pango_cairo_font_map_get_default();
