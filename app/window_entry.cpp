@@ -199,19 +199,9 @@ extern "C" __attribute__((visibility("default"))) int brevinor_show_notice(
   // The program has set the environment and the locale for GTK before this thread started.
   gdk_set_allowed_backends("x11");
   gtk_disable_setlocale();
-  // Loading the settings backend costs about as much as GTK's own start-up: the desktop's
-  // settings are read on a thread of their own meanwhile (or later on this one, when no thread
-  // can be had).
-  GThread* settingsReader =
-      g_thread_try_new("settings", brevinor::readDesktopSettings, nullptr, nullptr);
-  // Creating the font map starts reading the font configuration on a thread of Pango's, which
-  // the first layout would otherwise wait for; it needs no display.
-  pango_cairo_font_map_get_default();
   // Without an X display (say, a Wayland session without XWayland) the desktop's notification
   // service may still tell the user.
   if (!gtk_init_check(nullptr, nullptr)) {
-    if (settingsReader)
-      brevinor::adoptObject(static_cast<GSettings*>(g_thread_join(settingsReader)));
     request->waitUntilWanted();
     return brevinor::showAsDesktopNotification(*request);
   }
@@ -220,6 +210,15 @@ extern "C" __attribute__((visibility("default"))) int brevinor_show_notice(
   XSetIOErrorHandler(brevinor::onDisplayLost);
   g_set_prgname("brevinor");
   g_set_application_name("Brevinor");
+  // Loading the settings backend costs about as much as the theme's styles that follow: the
+  // desktop's settings are read on a thread of their own meanwhile (or later on this one, when no
+  // thread can be had). Started only now, after the display is open, so that it takes no
+  // processor time from the launching-process check, which is mostly over by then.
+  GThread* settingsReader =
+      g_thread_try_new("settings", brevinor::readDesktopSettings, nullptr, nullptr);
+  // Creating the font map starts reading the font configuration on a thread of Pango's, which
+  // the first layout would otherwise wait for.
+  pango_cairo_font_map_get_default();
   brevinor::NoticeApplication notice(*request);
   notice.prepare(settingsReader);
   request->waitUntilWanted();
