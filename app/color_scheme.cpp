@@ -31,7 +31,7 @@ void applyColorScheme(GSettings* settings) {
 
 }  // namespace
 
-GObjectPtr<GSettings> followDesktopColorScheme() {
+GObjectPtr<GSettings> desktopInterfaceSettings() {
   // Looked up first: GSettings aborts the process on a schema or key that is not installed, and
   // older desktops have the schema without this key.
   GSettingsSchemaSource* source = g_settings_schema_source_get_default();
@@ -43,6 +43,10 @@ GObjectPtr<GSettings> followDesktopColorScheme() {
     settings = adoptObject(g_settings_new_full(schema, nullptr, nullptr));
   }
   g_settings_schema_unref(schema);
+  return settings;
+}
+
+GObjectPtr<GSettings> followDesktopColorScheme(GObjectPtr<GSettings> settings) {
   if (!settings) return nullptr;
   g_object_get(gtk_settings_get_default(), kPreferDark, &themePreferredDark, nullptr);
   applyColorScheme(settings.get());

@@ -6,10 +6,19 @@
 
 namespace brevinor {
 
-/// Makes GTK draw light or dark as the desktop prefers, now and whenever the preference changes
-/// while the notice is up. The preference is the "color-scheme" key of the desktop's interface
-/// settings (what the settings portal reports); where that key does not exist, GTK's theme
-/// decides alone. Returns the settings object to keep for the run, or none.
-GObjectPtr<GSettings> followDesktopColorScheme();
+/// The desktop's interface settings when they have the "color-scheme" key (what the settings
+/// portal reports), or none. Touches nothing of GTK, so any thread may read them; the settings
+/// tell of changes on the default main context.
+GObjectPtr<GSettings> desktopInterfaceSettings();
+
+/// Makes GTK draw light or dark as `settings` prefer, now and whenever the preference changes
+/// while the notice is up; without settings GTK's theme decides alone. Call on GTK's thread.
+/// Returns the settings to keep for the run.
+GObjectPtr<GSettings> followDesktopColorScheme(GObjectPtr<GSettings> settings);
+
+/// Both of the above on GTK's thread.
+inline GObjectPtr<GSettings> followDesktopColorScheme() {
+  return followDesktopColorScheme(desktopInterfaceSettings());
+}
 
 }  // namespace brevinor

@@ -85,7 +85,8 @@ class DesktopNotification : public ImageView, public TextField, public VisualEff
 
   void show() {
     if (services_) return;  // activated once per run
-    services_.emplace(application_.get(), nullptr, request_.resourceDirectory);
+    services_.emplace([this] { g_application_quit(application_.get()); }, nullptr,
+                      request_.resourceDirectory);
     request_.log("No X display, Brevinor shown as a desktop notification");
     request_.presenter->present({*this, *this, *this, *services_});
     GError* error = nullptr;

@@ -51,11 +51,9 @@ GdkPixbuf* decodeFittingIconFamilyPicture(const std::string& path, int side) {
 
 }  // namespace
 
-GtkApplicationServices::GtkApplicationServices(GApplication* application, GtkWindow* window,
+GtkApplicationServices::GtkApplicationServices(std::function<void()> quit, GtkWindow* window,
                                                std::filesystem::path resourceDirectory)
-    : application_(application),
-      window_(window),
-      resourceDirectory_(std::move(resourceDirectory)) {}
+    : quit_(std::move(quit)), window_(window), resourceDirectory_(std::move(resourceDirectory)) {}
 
 GtkApplicationServices::~GtkApplicationServices() {
   if (sound_) ca_context_destroy(sound_);
@@ -162,7 +160,7 @@ void GtkApplicationServices::scheduleOneShot(std::chrono::milliseconds delay,
 }
 
 void GtkApplicationServices::terminate() {
-  g_application_quit(application_);
+  quit_();
 }
 
 }  // namespace brevinor

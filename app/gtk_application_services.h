@@ -4,6 +4,7 @@
 #include <gtk/gtk.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "notification/application_services.h"
 
@@ -13,7 +14,8 @@ namespace brevinor {
 /// not even initialised then) it touches no widget: the window's part of each service is left out.
 class GtkApplicationServices : public ApplicationServices {
  public:
-  GtkApplicationServices(GApplication* application, GtkWindow* window,
+  /// `quit` ends the application's main loop.
+  GtkApplicationServices(std::function<void()> quit, GtkWindow* window,
                          std::filesystem::path resourceDirectory);
   ~GtkApplicationServices() override;
   GtkApplicationServices(const GtkApplicationServices&) = delete;
@@ -31,7 +33,7 @@ class GtkApplicationServices : public ApplicationServices {
  private:
   void startSound(const std::string& name);
 
-  GApplication* application_;
+  std::function<void()> quit_;
   GtkWindow* window_;
   std::filesystem::path resourceDirectory_;
   std::pair<std::string, std::shared_ptr<const Image>> lastDecoded_;

@@ -44,8 +44,12 @@ void GtkBannerIcon::draw() {
   const int width = gdk_pixbuf_get_width(source);
   const int height = gdk_pixbuf_get_height(source);
   const double ratio = static_cast<double>(side) / std::max(width, height);
-  auto scaled = adoptObject(gdk_pixbuf_scale_simple(
-      source, std::max(1, int(width * ratio)), std::max(1, int(height * ratio)), GDK_INTERP_HYPER));
+  // A picture decoded at the size shown is drawn as it is.
+  auto scaled = std::max(width, height) == side
+                    ? retainObject(source)
+                    : adoptObject(gdk_pixbuf_scale_simple(source, std::max(1, int(width * ratio)),
+                                                          std::max(1, int(height * ratio)),
+                                                          GDK_INTERP_HYPER));
   if (!scaled) {
     gtk_image_clear(image_);
     return;

@@ -1,5 +1,5 @@
-// Process entry: the decisions run without any window system; the window module is loaded only
-// once the notice may be wanted, and shown only when it is.
+// Process entry: the decisions run without any window system; the window module is loaded and
+// the window prepared once the notice may be wanted, and shown only when it is.
 
 #include <signal.h>
 #include <unistd.h>
@@ -19,12 +19,14 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
   brevinor::ViewController controller;
   brevinor::WindowModule window(brevinor::packageLayoutOfThisProgram());
-  controller.prepareWindow = [&window] { window.startLoading(); };
+  controller.prepareWindow = [&window, &controller] {
+    window.startLoading(controller, controller.appNameArg.value_or(""));
+  };
 
   const std::vector<std::string> arguments(argv, argv + argc);
   if (const auto status = controller.viewDidLoad(arguments)) {
-    // Turned away while the module is still loading: every line is already written (one
-    // write each), so end now rather than wait for a load nobody needs.
+    // Turned away while the window is being prepared: every line is already written (one write
+    // each), so end now rather than wait for a window nobody needs.
     if (window.loadingStarted()) _exit(*status);
     return *status;
   }

@@ -8,11 +8,15 @@
 namespace brevinor {
 
 struct NoticeRequest {
-  NoticePresenter* presenter;     ///< fills the window once it is loaded
+  NoticePresenter* presenter;     ///< fills the window once it is wanted
   const char* resourceDirectory;  ///< the package's resource folder
   const char* appName;            ///< the application the notice is about, as given
-  /// Writes one log line; the module does not link the program's log call.
+  /// Writes one log line; the module does not link the program's log call. Lines written before
+  /// the notice is wanted are held back until then, behind the lines of the checks.
   void (*log)(const char* message);
+  /// Blocks until the notice is wanted. A run that does not want it ends meanwhile, so this
+  /// returns only for a notice to be shown; before it, the module may prepare but show nothing.
+  void (*waitUntilWanted)();
 };
 
 /// The entry's answer when neither an X display nor a notification service can be reached; any

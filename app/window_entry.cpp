@@ -1,5 +1,6 @@
-// The window module's entry: a GTK application that loads the notice's window, lets the
-// controller fill it, shows it and runs until the controller ends the application.
+// The window module's entry: a GTK application that prepares the notice's window while the
+// program's checks run, then lets the controller fill it, shows it and runs until the controller
+// ends the application. All of it runs on the thread that calls the entry.
 
 #include <X11/Xlib.h>
 #include <gtk/gtk.h>
@@ -27,61 +28,76 @@ constexpr int kScreenMargin = 12;
 constexpr int kNoticeSpacing = 8;  // between notices stacked in the corner
 constexpr double kCardRadius = 14.0;
 
+/// The desktop's interface settings, as a thread's result.
+gpointer readDesktopSettings(gpointer) {
+  auto settings = desktopInterfaceSettings();
+  // The settings hear of changes over the session bus. Its shared connection raises SIGTERM when
+  // the bus goes away (a session started with dbus-run-session that ends); the notice still has
+  // its 15 seconds to run.
+  if (settings) {
+    if (auto bus = adoptObject(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr))) {
+      g_dbus_connection_set_exit_on_close(bus.get(), FALSE);
+    }
+  }
+  return settings.release();
+}
+
 /// Everything one run of the notice owns, from the application's start-up to its shutdown.
 class NoticeApplication {
  public:
   explicit NoticeApplication(const NoticeRequest& request) : request_(request) {}
 
+  ~NoticeApplication() {
+    if (loop_) g_main_loop_unref(loop_);
+  }
+  NoticeApplication(const NoticeApplication&) = delete;
+  NoticeApplication& operator=(const NoticeApplication&) = delete;
+
+  /// Styles, builds and lays out the window without showing it, in the colours the desktop's
+  /// settings (read meanwhile by `settingsReader`, when there is one) prefer. A plain main loop is
+  /// all the notice needs of an application: no GtkApplication, whose session-bus connection (or,
+  /// without a session bus, the attempt to start one) cost the first frame some 30 ms.
+  void prepare(GThread* settingsReader) {
+    loop_ = g_main_loop_new(nullptr, FALSE);
+    NoticeWindow::useStyle();
+    buildWindow();
+    colorScheme_ = followDesktopColorScheme(adoptObject(static_cast<GSettings*>(
+        settingsReader ? g_thread_join(settingsReader) : readDesktopSettings(nullptr))));
+    // The first layout loads the theme's styles and the fonts while nothing waits for them.
+    gtk_widget_get_preferred_size(GTK_WIDGET(window()), nullptr, nullptr);
+  }
+
+  /// Shows the window and runs until the controller ends the application.
   int run() {
-    // No application id: nothing registers on the session bus, and two notices for two
-    // applications are always two processes.
-    application_ = adoptObject(gtk_application_new(nullptr, G_APPLICATION_NON_UNIQUE));
-    g_signal_connect(application_.get(), "startup", G_CALLBACK(onStartup), this);
-    g_signal_connect(application_.get(), "activate", G_CALLBACK(onActivate), this);
-    g_signal_connect(application_.get(), "shutdown", G_CALLBACK(onShutdown), this);
-    // The program's arguments are the controller's, never GTK's: a name such as "--help" must
-    // not reach GTK's option parser.
-    return g_application_run(G_APPLICATION(application_.get()), 0, nullptr);
+    showWindow();
+    delegate_.applicationDidFinishLaunching();
+    // Closing the window does not end the run; only the controller's timer does.
+    g_main_loop_run(loop_);
+    delegate_.applicationWillTerminate();
+    return 0;
   }
 
  private:
-  static void onStartup(GApplication* application, gpointer self) {
-    // Closing the window does not end the run; only the controller's timer does.
-    g_application_hold(application);
-    auto* notice = static_cast<NoticeApplication*>(self);
-    // GLib's shared session-bus connection raises SIGTERM when the bus goes away (a session
-    // started with dbus-run-session that ends); the notice still has its 15 seconds to run.
-    if (GDBusConnection* bus = g_application_get_dbus_connection(application)) {
-      g_dbus_connection_set_exit_on_close(bus, FALSE);
-    }
-    notice->colorScheme_ = followDesktopColorScheme();
-    NoticeWindow::useStyle();
-  }
-
-  static void onActivate(GApplication*, gpointer self) {
-    static_cast<NoticeApplication*>(self)->loadWindow();
-  }
-
-  static void onShutdown(GApplication*, gpointer self) {
-    static_cast<NoticeApplication*>(self)->delegate_.applicationWillTerminate();
-  }
-
-  void loadWindow() {
-    if (notice_) return;  // activated once per run
+  /// The window from its layout, its visual and the package's icon decoded at the size shown:
+  /// what the first frame needs that does not depend on the controller. Nothing is realized or
+  /// mapped: the window claims its place when shown.
+  void buildWindow() {
     notice_.emplace(request_.appName ? request_.appName : "");
     GtkWindow* window = notice_->window();
-    services_.emplace(G_APPLICATION(application_.get()), window, request_.resourceDirectory);
-    gtk_application_add_window(application_.get(), window);
+    services_.emplace([loop = loop_] { g_main_loop_quit(loop); }, window,
+                      request_.resourceDirectory);
 
     useTranslucencyOrShape();
     useOwnIconAsApplicationIcon();
     placeInTopRightCorner();
+  }
 
+  void showWindow() {
+    GtkWindow* window = notice_->window();
     windowController_ = std::make_shared<WindowController>(window);
     windowController_->windowDidLoad();
     request_.presenter->present({notice_->icon(), notice_->text(), notice_->card(), *services_});
     gtk_widget_show(GTK_WIDGET(window));
-    delegate_.applicationDidFinishLaunching();
   }
 
   /// With a compositor the card's rounded corners are see-through; without one, the window is
@@ -150,7 +166,7 @@ class NoticeApplication {
   GtkWindow* window() const { return notice_->window(); }
 
   const NoticeRequest& request_;
-  GObjectPtr<GtkApplication> application_;
+  GMainLoop* loop_ = nullptr;
   GObjectPtr<GSettings> colorScheme_;
   std::optional<NoticeWindow> notice_;
   std::optional<GtkApplicationServices> services_;
@@ -159,13 +175,17 @@ class NoticeApplication {
 };
 
 // Set once, before the display is watched; the handler below cannot take an argument.
-void (*logLine)(const char* message) = nullptr;
+const NoticeRequest* shownRequest = nullptr;
 
-/// The display went away under the shown notice. GDK's own handler prints a message of its own
-/// beside the log and exits; this run logs one line instead and ends at once with the status of a
-/// notice that could not be shown to its end.
+/// The display went away under the notice. GDK's own handler prints a message of its own beside
+/// the log and exits; this run logs one line instead and ends at once with the status of a notice
+/// that could not be shown to its end. While the checks still run it waits for them: a run that
+/// does not want the notice ends without the line.
 int onDisplayLost(Display*) {
-  if (logLine) logLine("Display closed, Brevinor ended");
+  if (shownRequest) {
+    shownRequest->waitUntilWanted();
+    shownRequest->log("Display closed, Brevinor ended");
+  }
   _exit(1);
 }
 
@@ -176,23 +196,31 @@ extern "C" __attribute__((visibility("default"))) int brevinor_show_notice(
     const brevinor::NoticeRequest* request) {
   // Before anything of GLib can speak: its diagnostics are log lines like any other.
   brevinor::routeGLibLogTo(request->log);
-  // Keep-above, every workspace and the move restriction are X11 window-manager properties; on
-  // a Wayland session the notice goes through XWayland to keep them. GDK_BACKEND in the
-  // environment (some Wayland sessions export "wayland") would override the allowed backends.
-  g_setenv("GDK_BACKEND", "x11", TRUE);
+  // The program has set the environment and the locale for GTK before this thread started.
   gdk_set_allowed_backends("x11");
-  // The notice draws nothing with OpenGL. Without this, the first GTK program on a display probes
-  // GLX for its visuals, which loads the GL driver (here about 50 MiB with its compiler) and
-  // costs the first notice many milliseconds.
-  g_setenv("GDK_GL", "disable", FALSE);
+  gtk_disable_setlocale();
   // Without an X display (say, a Wayland session without XWayland) the desktop's notification
   // service may still tell the user.
-  if (!gtk_init_check(nullptr, nullptr)) return brevinor::showAsDesktopNotification(*request);
+  if (!gtk_init_check(nullptr, nullptr)) {
+    request->waitUntilWanted();
+    return brevinor::showAsDesktopNotification(*request);
+  }
   // After gtk_init: opening the display installs GDK's handler, which this one replaces.
-  brevinor::logLine = request->log;
+  brevinor::shownRequest = request;
   XSetIOErrorHandler(brevinor::onDisplayLost);
   g_set_prgname("brevinor");
   g_set_application_name("Brevinor");
+  // Loading the settings backend costs about as much as the theme's styles that follow: the
+  // desktop's settings are read on a thread of their own meanwhile (or later on this one, when no
+  // thread can be had). Started only now, after the display is open, so that it takes no
+  // processor time from the launching-process check, which is mostly over by then.
+  GThread* settingsReader =
+      g_thread_try_new("settings", brevinor::readDesktopSettings, nullptr, nullptr);
+  // Creating the font map starts reading the font configuration on a thread of Pango's, which
+  // the first layout would otherwise wait for.
+  pango_cairo_font_map_get_default();
   brevinor::NoticeApplication notice(*request);
+  notice.prepare(settingsReader);
+  request->waitUntilWanted();
   return notice.run();
 }

@@ -2,7 +2,12 @@
 
 #include <dlfcn.h>
 
+#include <clocale>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
 #include <system_error>
+#include <vector>
 
 #include "platform/log_line.h"
 
@@ -11,54 +16,113 @@ namespace {
 
 constexpr int kNotShownStatus = 1;
 
+/// Whether the notice is wanted yet, and the lines the module wrote before that: they come after
+/// the checks' lines, and a run that does not want the notice never writes them.
+struct Verdict {
+  std::mutex mutex;
+  std::condition_variable given;
+  bool wanted = false;
+  std::vector<std::string> heldLines;
+};
+Verdict verdict;
+
 void logFromModule(const char* message) {
+  {
+    std::lock_guard lock(verdict.mutex);
+    if (!verdict.wanted) {
+      verdict.heldLines.emplace_back(message);
+      return;
+    }
+  }
   logMessage(message);
+}
+
+void waitUntilWanted() {
+  std::unique_lock lock(verdict.mutex);
+  verdict.given.wait(lock, [] { return verdict.wanted; });
+}
+
+void markWanted() {
+  {
+    // Under the lock, so that a line the module writes meanwhile comes after the held ones.
+    std::lock_guard lock(verdict.mutex);
+    for (const std::string& line : verdict.heldLines) logMessage(line);
+    verdict.heldLines.clear();
+    verdict.wanted = true;
+  }
+  verdict.given.notify_all();
+}
+
+/// What the window system reads from the environment and the locale is set here, while this is
+/// still the only thread: setenv and setlocale are not safe beside a thread that reads either.
+void prepareProcessForWindowSystem() {
+  // Keep-above, every workspace and the move restriction are X11 window-manager properties; on
+  // a Wayland session the notice goes through XWayland to keep them. GDK_BACKEND in the
+  // environment (some Wayland sessions export "wayland") would override the allowed backends.
+  setenv("GDK_BACKEND", "x11", 1);
+  // The notice draws nothing with OpenGL. Without this, the first GTK program on a display probes
+  // GLX for its visuals, which loads the GL driver (here about 50 MiB with its compiler) and
+  // costs the first notice many milliseconds.
+  setenv("GDK_GL", "disable", 0);
+  // The user's locale, as GTK would set it on its own start-up (it is told not to).
+  if (!std::setlocale(LC_ALL, "")) {
+    logFromModule(
+        "Gtk-WARNING: Locale not supported by C library.\n\tUsing the fallback 'C' locale.");
+  }
 }
 
 }  // namespace
 
 WindowModule::~WindowModule() {
-  if (loader_.joinable()) loader_.join();
+  // Still waiting for a notice nobody wants: the process ends without it.
+  if (loader_.joinable()) loader_.detach();
 }
 
-void WindowModule::startLoading() {
-  if (loader_.joinable() || entry_) return;
+void WindowModule::startLoading(NoticePresenter& presenter, const std::string& appName) {
+  if (request_.presenter) return;
+  prepareProcessForWindowSystem();
+  appName_ = appName;
+  resourceDirectory_ = layout_.resourceDirectory.string();
+  request_ = {&presenter, resourceDirectory_.c_str(), appName_.c_str(), &logFromModule,
+              &waitUntilWanted};
   try {
-    loader_ = std::thread([this] { load(); });
+    loader_ = std::thread([this] { run(); });
   } catch (const std::system_error&) {
-    // No thread to be had (the user at the process limit): show() loads the module itself.
+    // No thread to be had (the user at the process limit): show() does it all on this thread.
   }
 }
 
-void WindowModule::load() {
+void WindowModule::run() {
   // Never closed: GTK cannot be unloaded safely, and the process ends soon after.
   void* module = dlopen(layout_.windowModule.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (module) entry_ = reinterpret_cast<ShowNoticeEntry>(dlsym(module, kShowNoticeEntry));
-  if (!entry_) {
+  auto entry =
+      module ? reinterpret_cast<ShowNoticeEntry>(dlsym(module, kShowNoticeEntry)) : nullptr;
+  if (!entry) {
     const char* error = dlerror();
-    loadError_ = error ? error : "unknown error";
+    const std::string line = std::string("Cannot load the window module, Brevinor not shown: ") +
+                             (error ? error : "unknown error");
+    waitUntilWanted();
+    logMessage(line);
+    status_ = kNotShownStatus;
+    return;
+  }
+  status_ = entry(&request_);
+  if (status_ == kNoDisplay) {
+    waitUntilWanted();
+    logMessage("Cannot open display, Brevinor not shown");
+    status_ = kNotShownStatus;
   }
 }
 
 int WindowModule::show(NoticePresenter& presenter, const std::string& appName) {
+  startLoading(presenter, appName);
+  markWanted();
   if (loader_.joinable()) {
     loader_.join();
-  } else if (!entry_) {
-    load();
+  } else {
+    run();
   }
-  if (!entry_) {
-    logMessage("Cannot load the window module, Brevinor not shown: " + loadError_);
-    return kNotShownStatus;
-  }
-  const std::string resourceDirectory = layout_.resourceDirectory.string();
-  const NoticeRequest request{&presenter, resourceDirectory.c_str(), appName.c_str(),
-                              &logFromModule};
-  const int status = entry_(&request);
-  if (status == kNoDisplay) {
-    logMessage("Cannot open display, Brevinor not shown");
-    return kNotShownStatus;
-  }
-  return status;
+  return status_;
 }
 
 }  // namespace brevinor

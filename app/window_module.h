@@ -9,9 +9,10 @@
 
 namespace brevinor {
 
-/// The package's GTK window module. Loading it (about 13 ms of relocating GTK's libraries) can
-/// start on a thread of its own as soon as the notice may be wanted, so that it overlaps the
-/// launching-process check; nothing of GTK is initialised until the notice is shown.
+/// The package's GTK window module. As soon as the notice may be wanted, a thread of its own
+/// loads the module and prepares the window (display, style, fonts, icon, layout) while the
+/// launching-process check runs; that thread then does all of the run's GTK work. The window is
+/// shown only once the notice is wanted.
 class WindowModule {
  public:
   explicit WindowModule(PackageLayout layout) : layout_(std::move(layout)) {}
@@ -19,23 +20,27 @@ class WindowModule {
   WindowModule(const WindowModule&) = delete;
   WindowModule& operator=(const WindowModule&) = delete;
 
-  /// Starts loading the module in the background; later calls do nothing.
-  void startLoading();
-  /// Whether loading was started, so that ending the run now would have to wait for it.
+  /// Starts loading the module and preparing the notice about `appName` in the background;
+  /// later calls do nothing. `presenter` must outlive the run.
+  void startLoading(NoticePresenter& presenter, const std::string& appName);
+  /// Whether preparing was started, so that ending the run now would have to wait for it.
   bool loadingStarted() const { return loader_.joinable(); }
 
-  /// Loads the module (or waits for the load under way) and runs the notice until it ends.
-  /// Returns the exit status; when the module cannot be loaded, or neither a display nor a
-  /// notification service can be reached, logs one line and returns 1.
+  /// The notice is wanted: shows it (preparing it first when that was not started or no thread
+  /// could be had) and runs it until it ends. Returns the exit status; when the module cannot be
+  /// loaded, or neither a display nor a notification service can be reached, logs one line and
+  /// returns 1.
   int show(NoticePresenter& presenter, const std::string& appName);
 
  private:
-  void load();
+  void run();
 
   PackageLayout layout_;
+  std::string resourceDirectory_;
+  std::string appName_;
+  NoticeRequest request_{};
   std::thread loader_;
-  ShowNoticeEntry entry_ = nullptr;
-  std::string loadError_;
+  int status_ = 0;
 };
 
 }  // namespace brevinor

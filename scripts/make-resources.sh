@@ -26,6 +26,19 @@ for size in 16 32 48 128 256 512; do
   pngs+=("$work/icon_$size.png")
 done
 png2icns "$work/AppIcon.icns" "${pngs[@]}" >/dev/null
+# The notice shows the icon at 64 px (128 px at GDK_SCALE=2). PNG entries of exactly those sizes
+# (icp6, ic07) are what the program's own reader decodes, without a larger picture to scale down.
+# png2icns writes no 64 px entry and no PNG ones: they are appended here, and the family's length
+# in its header is set to the new length.
+be32() { printf "$(printf '\\x%02x' $(($1 >> 24 & 255)) $(($1 >> 16 & 255)) $(($1 >> 8 & 255)) $(($1 & 255)))"; }
+for entry in icp6:64 ic07:128; do
+  type=${entry%:*} size=${entry#*:}
+  rsvg-convert --width="$size" --height="$size" --format=png \
+    --output="$work/png_$size.png" "$res/AppIcon.svg"
+  { printf %s "$type"; be32 $((8 + $(stat -c %s "$work/png_$size.png"))); cat "$work/png_$size.png"; } \
+    >>"$work/AppIcon.icns"
+done
+be32 "$(stat -c %s "$work/AppIcon.icns")" | dd of="$work/AppIcon.icns" bs=1 seek=4 conv=notrunc status=none
 mv "$work/AppIcon.icns" "$res/AppIcon.icns"
 
 # --- sound ------------------------------------------------------------------------------------
