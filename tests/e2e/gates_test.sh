@@ -22,7 +22,7 @@ declare -A P
 run() {
   e2e_agent_install "$E2E_TMP/$1" Editor "$E2E_LAUNCHER_PPID"
   [[ $1 != off ]] || e2e_disable "$E2E_TMP/$1"
-  [[ $1 != other ]] || e2e_agent_install "$E2E_TMP/$1" Editor "  999999"$'\n'
+  [[ $1 != other* ]] || e2e_agent_install "$E2E_TMP/$1" Editor "  999999"$'\n'
   [[ $1 != rebranded* ]] || rebrand "$E2E_TMP/$1/$E2E_AGENT"
   e2e_launch "$E2E_TMP/$1" env -u WAYLAND_DISPLAY ${NO_X:+-u DISPLAY} PULSE_SERVER="${PULSE:-none}" \
     DBUS_SESSION_BUS_ADDRESS="${BUS:-$(e2e_bus_address none)}" "${@:2}"
@@ -39,6 +39,12 @@ ended() { e2e_wait_exit "${P[$1]}" 25 && msgs=$(e2e_run_log "$E2E_TMP/$1" | e2e_
 
 unset DISPLAY
 run no-name "$bin" && run no-name-bare "$bare" && run off "$bare" Editor && run other "$bare" Editor && run no-display "$bin" Editor
+# Turned away at the launching-process check while the window is being made ready on a display at
+# hand (no manager: every map reaches the root window): nothing is mapped.
+e2e_xvfb
+xev -display "$E2E_DISPLAY" -root -event substructure >"$E2E_TMP/maps" 2>&1 &
+e2e_track $! && sleep 0.5  # connected by then
+DISPLAY=$E2E_DISPLAY run other-x "$bin" Editor
 e2e_start_x
 for kind in markup plain; do  # dunst reading markup, and not (it shows text as sent), clear of the card
   e2e_start_bus "$kind"
@@ -54,11 +60,14 @@ done
 # CASE|STATUS|LAST MESSAGE, the program alone doing as well as the build where it runs.
 for c in 'no-name|1|Arguments are low, No App name is given' 'no-name-bare|1|Arguments are low, No App name is given' \
   'off|0|Not showing Brevinor' 'other|0|Brevinor: The Application is not running while patching, hence lunmark not shown' \
+  'other-x|0|Brevinor: The Application is not running while patching, hence lunmark not shown' \
   'no-display|1|Cannot open display, Brevinor not shown'; do
   IFS='|' read -r name status last <<<"$c" && ended "$name"
   e2e_check "$name: status $status (got $E2E_STATUS), \"Log Open\" to \"$last\", only the program's lines" \
     test "$E2E_STATUS/$(sed -n '1p;$p' <<<"$msgs")/$lines" = "$status/Log Open:Brevinor"$'\n'"$last/$(wc -l <<<"$msgs")"
 done
+
+e2e_check "other-x: no window mapped" e2e_not grep -q MapNotify "$E2E_TMP/maps"
 
 # --- shown on the card: the rebranded logo, as the banner's image and the window's icon
 win=$(e2e_find_window "${P[rebranded]}" 10) || win=
@@ -98,4 +107,4 @@ for kind in markup plain; do
   e2e_check "$kind service: got \"Brevinor\", the card's text, 15 s, then closed ($got, closed ${closed:-never})" \
     test "$got" = "$(jq -nc --arg b "${body[$kind]}" --argjson id "${closed:-0}" '["Brevinor", $b, 15000000, $id]')"
 done
-e2e_finish "$E2E_TMP"/{no-*,off,other,rebranded*,mute}
+e2e_finish "$E2E_TMP"/{no-*,off,other*,rebranded*,mute}
