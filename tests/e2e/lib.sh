@@ -9,8 +9,7 @@ E2E_AGENT=Library/Orrinwell/Tarnis_Agent
 
 e2e_setup() {
   E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/brevinor-e2e.XXXXXX")
-  trap e2e_cleanup EXIT
-  trap 'exit 130' INT TERM
+  trap e2e_cleanup EXIT && trap 'exit 130' INT TERM
 }
 e2e_cleanup() {
   local i
@@ -120,8 +119,7 @@ e2e_start_pulse() {
 # e2e_record_start SERVER FILE: captures the null sink as raw 16-bit stereo at 44.1 kHz; sets E2E_RECORD_PID.
 e2e_record_start() {
   PULSE_SERVER=$1 parec --latency-msec=20 -d t.monitor --raw --format=s16le --rate=44100 --channels=2 >"$2" 2>/dev/null &
-  E2E_RECORD_PID=$!
-  e2e_track $!
+  E2E_RECORD_PID=$! && e2e_track $!
 }
 # e2e_peak FILE: the capture's peak amplitude (0..1).
 e2e_peak() { sox -t raw -r 44100 -e signed -b 16 -c 2 "$1" -n stat 2>&1 | awk '/^Maximum amplitude/ {print $3}' | grep . || echo 0; }
@@ -129,20 +127,17 @@ e2e_peak() { sox -t raw -r 44100 -e signed -b 16 -c 2 "$1" -n stat 2>&1 | awk '/
 # e2e_start_bus TAG: a session bus of its own that starts no service on demand; sets E2E_BUS_PID.
 e2e_bus_address() { echo "unix:path=$E2E_TMP/bus-$1/socket"; }
 e2e_start_bus() {
-  local d=$E2E_TMP/bus-$1
-  mkdir -p "$d"
+  local d=$E2E_TMP/bus-$1 && mkdir -p "$E2E_TMP/bus-$1"
   printf '<busconfig><type>session</type><listen>unix:path=%s/socket</listen><policy context="default">
 <allow send_destination="*"/><allow receive_sender="*"/><allow own="*"/></policy></busconfig>\n' "$d" >"$d/bus.conf"
   dbus-daemon --nofork --config-file="$d/bus.conf" --print-address=3 3>"$d/address" 2>"$d/log" &
-  E2E_BUS_PID=$!
-  e2e_track $!
+  E2E_BUS_PID=$! && e2e_track $!
   e2e_poll 10 test -s "$d/address" || { cat "$d/log" >&2; return 1; }
 }
 # e2e_start_dunst TAG [SETTING...]: dunst with these settings as the notification service on the bus
 # TAG, drawing on DISPLAY; the calls it gets go to $E2E_TMP/bus-TAG/calls.
 e2e_start_dunst() {
-  local d=$E2E_TMP/bus-$1 bus
-  bus=$(e2e_bus_address "$1")
+  local d=$E2E_TMP/bus-$1 bus=unix:path=$E2E_TMP/bus-$1/socket
   printf '[global]\n' >"$d/dunstrc" && printf '    %s\n' "${@:2}" >>"$d/dunstrc"
   dbus-monitor --address "$bus" "interface='org.freedesktop.Notifications'" >"$d/calls" 2>&1 &
   e2e_track $!
@@ -180,8 +175,7 @@ e2e_disable() { sed -i 's|<true/>|<false/>|' "$1/$E2E_AGENT/data/ztpatch_data.pl
 # ROOT/stderr; sets E2E_PID.
 e2e_launch() {
   BREVINOR_ROOT=$1 NO_AT_BRIDGE=1 "${@:2}" 2>"$1/stderr" </dev/null &
-  E2E_PID=$!
-  e2e_track $!
+  E2E_PID=$! && e2e_track $!
 }
 # e2e_wait_exit PID SECONDS: waits with a bound; sets E2E_STATUS (124 when it had to be killed).
 e2e_wait_exit() {

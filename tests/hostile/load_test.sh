@@ -30,15 +30,13 @@ finish() {
 # whole ROOT RUNS COUNT FIRST LAST: every line of the install's log carries the prefix, and each of
 # RUNS runs wrote exactly COUNT lines, from FIRST to LAST; prints what is wrong.
 whole() {
-  local log torn
-  log=$(e2e_logfile "$1") && torn=$(grep -cvE "^$E2E_PREFIX" "$log") && echo "$torn lines without the prefix"
-  awk -v count="$2" -v want="$3" -v first="$4" -v last="$5" '
-    { pid = $3; sub(/^Brevinor\[/, "", pid); sub(/:.*/, "", pid); msg = $0; sub(/^[^]]*\] /, "", msg)
-      if (!(pid in n)) { head[pid] = msg; runs++ }
-      n[pid]++; tail[pid] = msg }
-    END { if (runs != count) print runs " runs logged"
-      for (p in n) if (n[p] != want || head[p] != first || tail[p] != last) print "run " p ": " n[p] " lines, " head[p] " to " tail[p] }' "$log"
+  local log && log=$(e2e_logfile "$1")
+  grep -qvE "^$E2E_PREFIX" "$log" && echo "lines without the prefix"
   [[ ! -s $1/stderr ]] || echo "on standard error: $(head -c 300 "$1/stderr")"
+  sed -E 's/^[^[]*\[([0-9]+):[^]]*\] /\1 /' "$log" | awk -v runs="$2" -v count="$3" -v first="$4" -v last="$5" '
+    { pid = $1; sub(/^[0-9]+ /, ""); if (!n[pid]++) { head[pid] = $0; seen++ } tail[pid] = $0 }
+    END { if (seen != runs) print seen " runs logged"
+      for (p in n) if (n[p] != count || head[p] != first || tail[p] != last) print "run " p ": " n[p] " lines, " head[p] " to " tail[p] }'
 }
 
 # --- 30 notices for 30 applications, started together on one display
