@@ -16,7 +16,7 @@ header="| desktop |" row="| $manager |"
 cell() { header+=" $1 |" row+=" $( ((E2E_OK)) && echo "${2:-yes}" || echo "**${3:-no}**") |"; }
 skipped() { header+=" $1 |" row+=" $2 |" && echo "SKIP: $1: $2"; }
 
-[[ -z $rowfile ]] || rm -f "$rowfile"
+rm -f "${rowfile:-/nonexistent}"
 e2e_setup
 e2e_start_x "$manager"
 e2e_start_pulse w  # the sound goes to a sink of the test's own
@@ -49,13 +49,11 @@ stamp() { date -d "$(grep -m1 -F "] $1" "$(e2e_logfile "$root")" | cut -c1-23)" 
 # the user's last action noted as a toolkit does on input.
 user=$(plain_window user true 640x420-0+0)
 click "$user"
-user_focus=0
-e2e_poll 5 focused "$user" && user_focus=1
+user_focus=0 && e2e_poll 5 focused "$user" && user_focus=1
 xprop -id "$user" -f _NET_WM_USER_TIME 32c -set _NET_WM_USER_TIME 1000
 
 e2e_launch "$root" env PULSE_SERVER="$E2E_PULSE_SERVER" "$bin" Editor
-pid=$E2E_PID
-win=$(e2e_find_window "$pid" 10) || win=
+pid=$E2E_PID && win=$(e2e_find_window "$pid" 10) || win=
 e2e_check "the notice window is mapped" test -n "$win"
 [[ -n $win ]] || e2e_finish "$root"
 shown=$(stamp 'Showing Notification')

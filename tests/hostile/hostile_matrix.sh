@@ -31,8 +31,7 @@ run() {
 }
 as() { setpriv --reuid="$1" --regid="$1" --clear-groups "${@:2}"; }  # UID CMD...
 msgs() {  # CASE: every message of the run, current log file(s) first, then its standard error
-  local f
-  for f in "$E2E_TMP/$1/$E2E_AGENT"/logs/UserLogs/Lunmark_*0.log "$E2E_TMP/$1/stderr"; do [[ ! -f $f || -L $f ]] || e2e_messages <"$f"; done
+  local f && for f in "$E2E_TMP/$1/$E2E_AGENT"/logs/UserLogs/Lunmark_*0.log "$E2E_TMP/$1/stderr"; do [[ ! -f $f || -L $f ]] || e2e_messages <"$f"; done
 }
 same() { test "$1" = "$2"; }
 said() { msgs "$C" | grep -qxF -- "$1"; }  # MESSAGE: the run logged exactly this
