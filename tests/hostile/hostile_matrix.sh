@@ -84,16 +84,16 @@ for ((user = 20000 + RANDOM % 40000; ; user += 3)); do unused $user && unused $(
 holder=$((user + 1)) limited=$((user + 2))
 # The user's own over-limit log in a folder users write but may not list, with another user holding
 # locks on the folder and the log (left readable to all), and without locks at all: it rotates.
-for c in rot-1733 rot-held rot-nolock; do
-  mk $c && off && chmod "$([[ $c == rot-1733 ]] && echo 1733 || echo 1777)" "$L" && cp "$E2E_TMP/big" "$L/Lunmark_${user}0.log" &&
-    chown $user "$L/Lunmark_${user}0.log" && chmod "$([[ $c == rot-held ]] && echo 644 || echo 600)" "$L/Lunmark_${user}0.log"
-  expect "over-limit log of an unprivileged user, ${c#rot-}: rotated, a new current file" \
+for c in user-1733 user-held user-nolock; do
+  mk $c && off && chmod "$([[ $c == user-1733 ]] && echo 1733 || echo 1777)" "$L" && cp "$E2E_TMP/big" "$L/Lunmark_${user}0.log" &&
+    chown $user "$L/Lunmark_${user}0.log" && chmod "$([[ $c == user-held ]] && echo 644 || echo 600)" "$L/Lunmark_${user}0.log"
+  expect "over-limit log of an unprivileged user, ${c#user-}: rotated, a new current file" \
     "$ok" "cmp -s \$L/Lunmark_${user}1.log $E2E_TMP/big" "same \"\$(stat -c %u:%a \$L/Lunmark_${user}0.log)\" $user:600"
 done
 as $holder perl -MFcntl=:flock -e 'for (@ARGV) { open my $f, "<", $_ or die; flock $f, LOCK_EX or die; push @h, $f } sleep 60' \
-  "$E2E_TMP/rot-held/$E2E_AGENT/logs/UserLogs"{,/Lunmark_${user}0.log} &
+  "$E2E_TMP/user-held/$E2E_AGENT/logs/UserLogs"{,/Lunmark_${user}0.log} &
 e2e_track $!
-e2e_poll 10 e2e_not flock -n "$E2E_TMP/rot-held/$E2E_AGENT/logs/UserLogs/Lunmark_${user}0.log" true
+e2e_poll 10 e2e_not flock -n "$E2E_TMP/user-held/$E2E_AGENT/logs/UserLogs/Lunmark_${user}0.log" true
 mk nproc && chmod 1777 "$L" && expect "no thread or child to be had (nproc 1): the second gate is asked, ps printed nothing" \
   'same $ST 0' "msgs \$C | grep -qE '^child process ID [0-9]+ : parent process id \$'" \
   "same \"\$(msgs \$C | tail -n1)\" 'Brevinor: The Application is not running while patching, hence lunmark not shown'" \
@@ -112,8 +112,7 @@ for C in "${quick[@]}"; do
   R=$E2E_TMP/$C
   case $C in
     readonly | open) run as 65534 "$bin" Editor ;;
-    rot-1733 | rot-held) run as $user "$bin" Editor ;;
-    rot-nolock) run env LD_PRELOAD="$no_flock" setpriv --reuid=$user --regid=$user --clear-groups "$bin" Editor ;;
+    user-*) LD_PRELOAD=$([[ $C != user-nolock ]] || echo "$no_flock") run as $user "$bin" Editor ;;
     nproc) run prlimit --nproc=1 setpriv --reuid=$limited --regid=$limited --clear-groups "$bin" Editor ;;
     broken-stderr) run perl -e 'pipe my $r, my $w or die; close $r; open STDERR, ">&", $w or die; exec @ARGV' "$bin" Editor ;;
     *) run env -u DISPLAY "$bin" Editor ;;
