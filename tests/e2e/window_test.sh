@@ -20,9 +20,8 @@ rm -f "${rowfile:-/nonexistent}"
 e2e_setup
 e2e_start_x "$manager"
 e2e_start_pulse w  # the sound goes to a sink of the test's own
-root=$E2E_TMP/root
 e2e_launcher_ppid
-e2e_agent_install "$root" Editor "$E2E_LAUNCHER_PPID"
+root=$E2E_TMP/root && e2e_agent_install "$root" Editor "$E2E_LAUNCHER_PPID"
 
 plain_window() {  # NAME INPUT GEOMETRY: an ordinary window, taking keyboard input or not; prints its id
   xmessage -name "$1" -xrm "*input: $2" -geometry "$3" "$1" >/dev/null 2>&1 &

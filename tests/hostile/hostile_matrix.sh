@@ -21,7 +21,6 @@ declare -A P WHY CHECKS  # case -> pid of its run, what it shows, its checks (on
 
 # mk CASE [APP]: a fresh install for one case; sets C, R (root), L (user logs), D (data).
 mk() { C=$1 R=$E2E_TMP/$1 L=$E2E_TMP/$1/$E2E_AGENT/logs/UserLogs D=$E2E_TMP/$1/$E2E_AGENT/data && e2e_agent_install "$R" "${2:-Editor}" "$E2E_LAUNCHER_PPID"; }
-off() { e2e_disable "$R"; }
 # expect DESCRIPTION CHECK...: what case C must show.
 expect() { WHY[$C]=$1 && CHECKS[$C]=$(printf '%s\n' "${@:2}"); }
 # run CMD...: starts CMD on the install R from this very shell, so the recorded launcher matches.
@@ -47,33 +46,33 @@ judge() {  # CASE STATUS: the case's row; its messages when it fails
 # === quick cases, turned away at a gate: all started at once, none needs a display ==============
 ok='same $ST 0 && same "$(msgs $C)" "$off_lines"'
 { head -c 2097152 /dev/zero | tr '\0' x; echo; } >"$E2E_TMP/big"  # one byte over the rotation threshold
-mk link && off && echo keep >"$E2E_TMP/users-file" && ln -s "$E2E_TMP/users-file" "$L/Lunmark_root0.log" &&
+mk link && e2e_disable "$R" && echo keep >"$E2E_TMP/users-file" && ln -s "$E2E_TMP/users-file" "$L/Lunmark_root0.log" &&
   expect "symlink at the log path: its target untouched, lines on stderr" "$ok" 'same "$(cat $E2E_TMP/users-file)" keep' stderr_only
-mk hardlink && off && echo keep >"$L/../hard" && ln "$L/../hard" "$L/Lunmark_root0.log" &&
+mk hardlink && e2e_disable "$R" && echo keep >"$L/../hard" && ln "$L/../hard" "$L/Lunmark_root0.log" &&
   expect "hard-linked log file: untouched, lines on stderr" "$ok" 'same "$(cat $L/../hard)" keep' stderr_only
-mk others && off && echo theirs >"$L/Lunmark_root0.log" && chown 65534:65534 "$L/Lunmark_root0.log" &&
+mk others && e2e_disable "$R" && echo theirs >"$L/Lunmark_root0.log" && chown 65534:65534 "$L/Lunmark_root0.log" &&
   expect "another user's log file: untouched, lines on stderr" "$ok" 'same "$(cat $L/Lunmark_root0.log)" theirs' stderr_only
-mk fifo && off && mkfifo "$L/Lunmark_root0.log" && expect "FIFO at the log path: no hang, lines on stderr" "$ok" stderr_only
-mk dir && off && mkdir "$L/Lunmark_root0.log" && expect "directory at the log path: left empty, lines on stderr" \
+mk fifo && e2e_disable "$R" && mkfifo "$L/Lunmark_root0.log" && expect "FIFO at the log path: no hang, lines on stderr" "$ok" stderr_only
+mk dir && e2e_disable "$R" && mkdir "$L/Lunmark_root0.log" && expect "directory at the log path: left empty, lines on stderr" \
   "$ok" 'test -z "$(ls -A $L/Lunmark_root0.log)"' stderr_only
-mk missing && off && rm -r "$L" && expect "log folder missing: not created, lines on stderr" "$ok" 'test ! -e $L' stderr_only
-mk readonly && off && expect "log folder read-only for the user (nobody in root's 0755): nothing created" "$ok" 'test -z "$(ls -A $L)"'
-mk open && off && chmod 0777 "$L" && expect "world-writable log folder without sticky bit: lines in the user's own 0600 file" \
+mk missing && e2e_disable "$R" && rm -r "$L" && expect "log folder missing: not created, lines on stderr" "$ok" 'test ! -e $L' stderr_only
+mk readonly && e2e_disable "$R" && expect "log folder read-only for the user (nobody in root's 0755): nothing created" "$ok" 'test -z "$(ls -A $L)"'
+mk open && e2e_disable "$R" && chmod 0777 "$L" && expect "world-writable log folder without sticky bit: lines in the user's own 0600 file" \
   "$ok" 'same "$(stat -c %u:%a:%h $L/Lunmark_nobody0.log)" 65534:600:1' 'test ! -s $R/stderr'
 # Squatters at the rotation targets: nothing is replaced, the old current file is kept whole.
 kept='grep -q "$(md5sum <$E2E_TMP/big | cut -d" " -f1)" <(md5sum $L/Lunmark_root[1-9].log 2>/dev/null)'
-mk rot-dir && off && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && mkdir "$L/Lunmark_root1.log" && echo sq >"$L/Lunmark_root1.log/inside" &&
+mk rot-dir && e2e_disable "$R" && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && mkdir "$L/Lunmark_root1.log" && echo sq >"$L/Lunmark_root1.log/inside" &&
   chown -R 65534:65534 "$L/Lunmark_root1.log" && expect "directory squatting rotation index 1: its files intact, old current kept" \
   "$ok" "$kept" 'same "$(cat $L/Lunmark_root*.log/inside)" sq' 'e2e_whole $L/Lunmark_root0.log'
-mk rot-link && off && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && echo outside >"$E2E_TMP/outside" && ln -s "$E2E_TMP/outside" "$L/Lunmark_root1.log" &&
+mk rot-link && e2e_disable "$R" && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && echo outside >"$E2E_TMP/outside" && ln -s "$E2E_TMP/outside" "$L/Lunmark_root1.log" &&
   expect "symlink at rotation index 1 to a file outside: outside untouched, old current kept" "$ok" "$kept" 'same "$(cat $E2E_TMP/outside)" outside'
-mk rot-stuck && off && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && for i in {1..10}; do echo "old $i" >"$L/Lunmark_root$i.log"; done
+mk rot-stuck && e2e_disable "$R" && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && for i in {1..10}; do echo "old $i" >"$L/Lunmark_root$i.log"; done
 (cd "$L" && md5sum -- *[1-9].log *10.log >"$R/before") && chown 65534:65534 "$L/Lunmark_root10.log"
 chattr +i "$L/Lunmark_root10.log" && immutable+=("$L/Lunmark_root10.log") &&
   expect "undeletable index 10: no file moved or deleted, lines appended to the current file" "$ok" \
     'same "$(cd $L && md5sum -- *[1-9].log *10.log)" "$(cat $R/before)"' 'cmp -s -n 2097153 $L/Lunmark_root0.log $E2E_TMP/big' 'test ! -s $R/stderr'
 # Another run of the same user is rotating (it holds the lock): this one leaves the files alone.
-mk rot-busy && off && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && chmod 600 "$L/Lunmark_root0.log" && expect "the user's own rotation under way elsewhere: not rotated again, lines appended" "$ok" 'test ! -e $L/Lunmark_root1.log' \
+mk rot-busy && e2e_disable "$R" && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && chmod 600 "$L/Lunmark_root0.log" && expect "the user's own rotation under way elsewhere: not rotated again, lines appended" "$ok" 'test ! -e $L/Lunmark_root1.log' \
   'cmp -s -n 2097153 $L/Lunmark_root0.log $E2E_TMP/big'
 flock "$L/Lunmark_root0.log" sleep 60 &
 e2e_track $! && e2e_poll 10 e2e_not flock -n "$L/Lunmark_root0.log" true
@@ -85,7 +84,7 @@ holder=$((user + 1)) limited=$((user + 2))
 # The user's own over-limit log in a folder users write but may not list, with another user holding
 # locks on the folder and the log (left readable to all), and without locks at all: it rotates.
 for c in user-1733 user-held user-nolock; do
-  mk $c && off && chmod "$([[ $c == user-1733 ]] && echo 1733 || echo 1777)" "$L" && cp "$E2E_TMP/big" "$L/Lunmark_${user}0.log" &&
+  mk $c && e2e_disable "$R" && chmod "$([[ $c == user-1733 ]] && echo 1733 || echo 1777)" "$L" && cp "$E2E_TMP/big" "$L/Lunmark_${user}0.log" &&
     chown $user "$L/Lunmark_${user}0.log" && chmod "$([[ $c == user-held ]] && echo 644 || echo 600)" "$L/Lunmark_${user}0.log"
   expect "over-limit log of an unprivileged user, ${c#user-}: rotated, a new current file" \
     "$ok" "cmp -s \$L/Lunmark_${user}1.log $E2E_TMP/big" "same \"\$(stat -c %u:%a \$L/Lunmark_${user}0.log)\" $user:600"
@@ -98,7 +97,7 @@ mk nproc && chmod 1777 "$L" && expect "no thread or child to be had (nproc 1): t
   'same $ST 0' "msgs \$C | grep -qE '^child process ID [0-9]+ : parent process id \$'" \
   "same \"\$(msgs \$C | tail -n1)\" 'Brevinor: The Application is not running while patching, hence lunmark not shown'" \
   "e2e_whole \$L/Lunmark_${limited}0.log"
-mk broken-stderr && off && rm -r "$L" && expect "log unusable, standard error a pipe nobody reads: status 0, not SIGPIPE" 'same $ST 0'
+mk broken-stderr && e2e_disable "$R" && rm -r "$L" && expect "log unusable, standard error a pipe nobody reads: status 0, not SIGPIPE" 'same $ST 0'
 # The settings file is no file to read, or too large: turned away at once.
 for c in 'fifo:mkfifo $S' 'dev-zero:ln -s /dev/zero $S' 'sparse:truncate -s 100M $S' \
   'over-1mib:e2e_plist $S "<key>ApplicationRunningPrompt</key><true/>" && head -c 1048576 /dev/zero | tr "\0" " " >>$S'; do
