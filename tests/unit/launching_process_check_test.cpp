@@ -84,6 +84,24 @@ TEST(LaunchingProcessCheckTest, AnswersEveryOutcomeWithItsLineAfterThePidLine) {
          return serialized(recordOf({{"Editor", plist_new_string(digits.c_str())}}), f);
        },
        false, "current and previousParentPid are different -> false :" + digits},
+      {"an empty text",
+       [&](PlistForm f) {
+         return serialized(recordOf({{"Editor", plist_new_string("")}}), f);
+       },
+       false, "current and previousParentPid are different -> false :"},
+      {"what ps printed but its last byte",
+       [&](PlistForm f) {
+         const std::string prefix = printed.substr(0, printed.size() - 1);
+         return serialized(recordOf({{"Editor", plist_new_string(prefix.c_str())}}), f);
+       },
+       false,
+       "current and previousParentPid are different -> false :" +
+           printed.substr(0, printed.size() - 1)},
+      {"what ps printed and one byte more",
+       [&](PlistForm f) {
+         return serialized(recordOf({{"Editor", plist_new_string((printed + "0").c_str())}}), f);
+       },
+       false, "current and previousParentPid are different -> false :" + printed + "0"},
       {"exactly as printed",
        [&](PlistForm f) {
          return serialized(recordOf({{"Editor", plist_new_string(printed.c_str())}}), f);
