@@ -106,6 +106,9 @@ TEST(CommandRunnerTest, OutputIsCutAtTheCap) {
   ASSERT_GT(whole.size(), kCap);
   EXPECT_EQ(runCommand("/usr/bin/seq", {"1", "300000"}), whole.substr(0, kCap));
 
+  // One write of ten bytes arrives whole in the first read, which must still stop at the cap.
+  EXPECT_EQ(runCommand("/bin/sh", {"-c", "printf 0123456789"}, 10s, 5), "01234");
+
   // Endless output: the cap, not the time-out, ends the run.
   const auto start = std::chrono::steady_clock::now();
   const std::string output = runCommand("/usr/bin/yes", {}, 10s);
