@@ -66,8 +66,11 @@ TEST(NoticeStacking, PlacesTheNewNotice) {
        at(868, 12)},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(stackedNoticeFrame(c.shown, c.area, c.width, c.height, kMargin, kSpacing), c.expected)
-        << c.what;
+    // Other processes' notices come in no particular order.
+    for (const auto& shown : {c.shown, std::vector(c.shown.rbegin(), c.shown.rend())}) {
+      EXPECT_EQ(stackedNoticeFrame(shown, c.area, c.width, c.height, kMargin, kSpacing), c.expected)
+          << c.what;
+    }
   }
 }
 
