@@ -10,7 +10,7 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 build=${BREVINOR_FUZZ_BUILD_DIR:-$repo/build-fuzz}
-targets=(property_list_dictionary string_record startup_decision)
+targets=(property_list_dictionary startup_decision)
 
 bash "$repo/scripts/install-deps.sh"
 CXX=clang++ cmake -S "$repo/fuzz" -B "$build" -G Ninja >/dev/null

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace brevinor::testing {
+
+inline std::string contentOf(const std::string& path) {
+  std::ostringstream content;
+  content << std::ifstream(path, std::ios::binary).rdbuf();
+  return content.str();
+}
+
+/// A folder of the test's own, removed with everything in it when the object goes.
+struct TemporaryFolder {
+  const std::string path = mkdtemp(std::string("/tmp/brevinor-test-XXXXXX").data());
+  ~TemporaryFolder() { std::filesystem::remove_all(path); }
+  /// Writes the file (and its folders) below the folder; returns its full path.
+  std::string write(const std::string& relative, const std::string& content = "") const {
+    const std::filesystem::path full = std::filesystem::path(path) / relative;
+    std::filesystem::create_directories(full.parent_path());
+    std::ofstream(full, std::ios::binary) << content;
+    return full;
+  }
+};
+
+/// Sends standard error into an unnamed file while alive, so a test can read the lines back.
+class CapturedLog {
+ public:
+  CapturedLog() { dup2(file_, STDERR_FILENO); }
+  ~CapturedLog() { dup2(saved_, STDERR_FILENO), close(saved_), close(file_); }
+  std::string raw() const { return contentOf("/proc/self/fd/" + std::to_string(file_)); }
+  /// The lines written so far, each without the log line's prefix.
+  std::vector<std::string> messages() const {
+    static const std::regex prefix(
+        R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} Brevinor\[\d+:\d+\] )");
+    std::vector<std::string> lines;
+    std::istringstream all(raw());
+    for (std::string line; std::getline(all, line);)
+      lines.push_back(std::regex_replace(line, prefix, ""));
+    return lines;
+  }
+
+ private:
+  int saved_ = dup(STDERR_FILENO);
+  int file_ = open("/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+};
+
+/// A property list whose root dictionary holds `body`, e.g. "<key>k</key><true/>".
+inline std::string dictionaryPlist(const std::string& body) {
+  return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + body + "</dict></plist>";
+}
+
+}  // namespace brevinor::testing
