@@ -1,5 +1,5 @@
-// The property-list reader on arbitrary file contents: the guard, libplist behind it, every
-// typed getter and lookup on whatever document comes out, and the strict record decode of the
+// The property-list reader on arbitrary file contents: the guard, libplist behind it, the typed
+// getters and lookups on whatever document comes out, and the strict record decode of the
 // rebranding's two keys checked against the dictionary on the same bytes.
 #include <array>
 #include <cstdlib>
@@ -12,30 +12,30 @@
 
 using namespace brevinor;
 
-// Keys the program looks up, the empty key and one holding NUL.
-constexpr std::array<std::string_view, 8> kKeys{"IS_REBRANDED",
+// The record's two keys first, then the other keys the program looks up, the empty key and one
+// holding NUL.
+constexpr std::array<std::string_view, 7> kKeys{"IS_REBRANDED",
                                                 "PRODUCT_NAME",
                                                 "ApplicationRunningPrompt",
                                                 "Lunmark",
                                                 "Editor",
                                                 "",
-                                                "failureNotificationMessage",
                                                 std::string_view("a\0b", 3)};
 
-// Each getter answers exactly for its own kind; a string's bytes are all readable.
-void checkValue(const PropertyListValue& value, int depth) {
+/// Each getter answers for its own kind only; the value's text, or none when not a string.
+std::optional<std::string> checked(const PropertyListValue& value, int depth = 0) {
   const PropertyListKind kind = value.kind();
   FUZZ_CHECK(value.boolean().has_value() == (kind == PropertyListKind::boolean));
   FUZZ_CHECK(value.integer().has_value() == (kind == PropertyListKind::integer));
   FUZZ_CHECK(value.real().has_value() == (kind == PropertyListKind::real));
-  const auto text = value.string();
-  FUZZ_CHECK(text.has_value() == (kind == PropertyListKind::string));
-  FUZZ_CHECK(!text || std::string(*text).size() == text->size());
   for (const std::string_view key : kKeys) {
     const auto child = value.lookup(key);
     FUZZ_CHECK(!child || (kind == PropertyListKind::dictionary && key.find('\0') == key.npos));
-    if (child && depth < 4) checkValue(*child, depth + 1);
+    if (child && depth < 4) checked(*child, depth + 1);
   }
+  const auto text = value.string();
+  FUZZ_CHECK(text.has_value() == (kind == PropertyListKind::string));
+  return text ? std::optional(std::string(*text)) : std::nullopt;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -47,16 +47,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(reading.failure.find_first_of("\r\n") == std::string::npos);
   FUZZ_CHECK(reading.document.has_value() == reading.failure.empty());
   FUZZ_CHECK(record.values.has_value() == record.failure.empty());
+  if (!reading.document) return FUZZ_CHECK(!record.values), 0;
+  checked(reading.document->root());
   // The record holds values exactly when each key is absent or a string, and then those texts.
-  bool strings = reading.document.has_value();
-  for (std::size_t i = 0; strings && i < 2; ++i) {
+  bool strings = true;
+  for (std::size_t i = 0; i < 2; ++i) {
     const auto value = reading.document->lookup(kKeys[i]);
-    const auto text = value ? value->string() : std::nullopt;
-    strings = !value || text;
-    if (record.values)
-      FUZZ_CHECK((*record.values)[i] == (text ? std::optional(std::string(*text)) : std::nullopt));
+    const auto text = value ? checked(*value) : std::nullopt;
+    strings = strings && (!value || text);
+    if (record.values && strings) FUZZ_CHECK((*record.values)[i] == text);
   }
   FUZZ_CHECK(record.values.has_value() == strings);
-  if (reading.document) checkValue(reading.document->root(), 0);
   return 0;
 }

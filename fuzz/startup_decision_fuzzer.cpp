@@ -1,6 +1,7 @@
 // Start-up on fuzzed agent files: the settings, the rebranding and the customization come from
 // the input, in that order, separated by "\n%%\n"; files for missing parts are absent. The
-// controller runs as the program runs it for "Editor" and presents when its gate says yes.
+// controller runs as the program runs it for "Editor" and presents when its gate says yes. Its
+// log goes to standard error: scripts/fuzz.sh gives -close_fd_mask=2.
 #include <cstdlib>
 
 #include "tests/unit/support/startup_run.h"
@@ -8,19 +9,6 @@
 #define FUZZ_CHECK(condition) ((condition) ? void() : std::abort())
 
 using namespace brevinor;
-
-// The program's log would drown libFuzzer's: -close_fd_mask=2 moves libFuzzer's own output (and
-// the sanitizers' reports) to a copy of standard error and sends descriptor 2 to /dev/null. Put
-// first, so a flag given on the command line still wins.
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  static std::vector<char*> arguments(*argv, *argv + *argc);
-  static char silence[] = "-close_fd_mask=2";
-  arguments.insert(arguments.begin() + 1, silence);
-  arguments.push_back(nullptr);
-  *argc = static_cast<int>(arguments.size() - 1);
-  *argv = arguments.data();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static testing::StartupRun startup;

@@ -7,40 +7,30 @@
 using namespace brevinor;
 using namespace brevinor::testing;
 
-TEST(AgentPathsTest, TheFirstInstallWhoseServiceProgramExistsIsTheBase) {
+TEST(AgentPathsTest, TheFirstInstallWithItsServiceProgramIsTheBaseAndSystemDataFallsBackOnce) {
   const std::string tarnis = "/Library/Orrinwell/Tarnis_Agent", velmora = "/Library/Velmora_Agent",
-                    quenlith = "/Library/Quenlith_Agent", fallback = "/Library/Tarnis_Agent",
-                    service = "/bin/ztagentservice";
+                    quenlith = "/Library/Quenlith_Agent", service = "/bin/ztagentservice";
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{tarnis + service, velmora + service}, tarnis},
       {{velmora + service, quenlith + service}, velmora},
       {{quenlith + service}, quenlith},
-      {{velmora + "/bin/other"}, fallback},  // only the service program counts
-      {{}, fallback},
+      {{velmora + "/bin/other"}, "/Library/Tarnis_Agent"},  // only the service program counts
   };
   for (const auto& [files, base] : cases) {
     TemporaryFolder root;
     for (const auto& file : files) root.write(file.substr(1));
-    EXPECT_EQ(AgentPaths(root.path).basePath(), root.path + base);
+    CapturedLog log;
+    AgentPaths paths(root.path);
+    EXPECT_EQ(paths.basePath(), root.path + base);
+    EXPECT_EQ(paths.systemDataPath(), root.path + base + "/data");
+    EXPECT_EQ(paths.systemDataPath(), root.path + base + "/data");
+    EXPECT_EQ(log.messages(), std::vector<std::string>{"_systemDataPath refers to data folder"});
   }
-}
-
-TEST(AgentPathsTest, FoldersFollowTheBaseTheyWereMadeFromAndSystemDataFallsBackOnce) {
   TemporaryFolder root;
-  CapturedLog log;
+  root.write("Library/Tarnis_Agent/SystemData/x");
   AgentPaths paths(root.path);
-  const std::string base = root.path + "/Library/Tarnis_Agent";
-  EXPECT_EQ(paths.agentPath(), base + "/bin");
-  EXPECT_EQ(paths.dataPath(), base + "/data");
-  EXPECT_EQ(paths.systemDataPath(), base + "/data");
+  EXPECT_EQ(paths.systemDataPath(), root.path + "/Library/Tarnis_Agent/SystemData");
   paths.setBasePath("/elsewhere");
   paths.setLogsPath("/custom/logs");
-  EXPECT_EQ(paths.dataPath(), base + "/data");
   EXPECT_EQ(paths.userLogsPath(), "/elsewhere/logs/UserLogs");  // never from logsPath
-  EXPECT_EQ(paths.systemDataPath(), base + "/data");
-  EXPECT_EQ(log.messages(), std::vector<std::string>{"_systemDataPath refers to data folder"});
-
-  root.write("Library/Tarnis_Agent/SystemData/any");
-  EXPECT_EQ(AgentPaths(root.path).systemDataPath(), base + "/SystemData");
-  EXPECT_EQ(log.messages().size(), 1u);
 }

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
+
+#include <regex>
 
 #include "agent/command_runner.h"
 #include "agent/kel_agent.h"
@@ -9,18 +10,15 @@
 using namespace brevinor;
 using namespace brevinor::testing;
 
-/// A message as the log writes it: a final line break ends the line, one inside shows as \n.
-std::string logged(std::string message) {
-  if (message.ends_with('\n')) message.pop_back();
-  return std::regex_replace(message, std::regex("\n"), "\\n");
-}
-
 TEST(LaunchingProcessCheckTest, OnlyExactlyWhatPsPrintsIsTheRecordedLauncher) {
   TemporaryFolder data;
   KelAgent::setDataPath(data.path);
-  const std::string record = data.path + "/ApplicationRunningPromptData.plist";
-  const std::string pid = std::to_string(getpid()), digits = std::to_string(getppid());
-  const std::string printed = runCommand("/bin/sh", {"-c", "/bin/ps -o ppid= " + pid});
+  const std::string record = data.path + "/ApplicationRunningPromptData.plist",
+                    pid = std::to_string(getpid()), digits = std::to_string(getppid()),
+                    printed = runCommand("/bin/sh", {"-c", "/bin/ps -o ppid= " + pid}),
+                    cut = printed.substr(0, printed.size() - 1),
+                    nil = "previousParentPid is nil for Editor -> false",
+                    other = "current and previousParentPid are different -> false :";
   ASSERT_THAT(printed, ::testing::MatchesRegex(" *" + digits + "\n"));
   const auto launchers = [](const std::string& entries) {
     return dictionaryPlist("<key>Lunmark</key><dict>" + entries + "</dict>");
@@ -28,30 +26,26 @@ TEST(LaunchingProcessCheckTest, OnlyExactlyWhatPsPrintsIsTheRecordedLauncher) {
   const auto editor = [&](const std::string& text) {
     return launchers("<key>Editor</key><string>" + text + "</string>");
   };
-  const std::string nil = "previousParentPid is nil for Editor -> false",
-                    other = "current and previousParentPid are different -> false :",
-                    cut = printed.substr(0, printed.size() - 1);
+  // clang-format off
   const std::pair<std::optional<std::string>, std::string> cases[] = {
-      {std::nullopt, record + " file not available"},
-      {"", record + " : Cannot Convert plist to Dict"},
-      {dictionaryPlist("<key>Lunmark</key><string>Editor</string>"),
-       record + " : Cannot Get Lunmark data value"},
+      {{}, record + " file not available"}, {"", record + " : Cannot Convert plist to Dict"},
+      {dictionaryPlist("<key>Lunmark</key><true/>"), record + " : Cannot Get Lunmark data value"},
       {launchers("<key>editor</key><string>" + printed + "</string>"), nil},
       {launchers("<key>Editor</key><integer>" + digits + "</integer>"), nil},
-      {editor(digits), other + digits},
-      {editor(""), other},
-      {editor(cut), other + cut},
+      {editor(digits), other + digits}, {editor(""), other}, {editor(cut), other + cut},
       {editor(printed + "0"), other + printed + "0"},
-      {editor(printed), "current and previousParentPid are same -> true :" + printed},
-  };
+      {editor(printed), "current and previousParentPid are same -> true :" + printed}};
+  // clang-format on
   for (const auto& [file, line] : cases) {
     std::filesystem::remove(record);
     if (file) data.write("ApplicationRunningPromptData.plist", *file);
     CapturedLog log;
-    EXPECT_EQ(KelAgent::isApplicationRunningPromptShown("Editor"),
-              line.find("-> true") != std::string::npos)
-        << line;
-    // The pid line comes first, with ps's output as printed.
+    EXPECT_EQ(KelAgent::isApplicationRunningPromptShown("Editor"), line.ends_with(printed)) << line;
+    // The pid line first; a final line break ends a line, one inside shows as \n.
+    const auto logged = [](const std::string& text) {
+      return std::regex_replace(text.substr(0, text.find_last_not_of('\n') + 1), std::regex("\n"),
+                                "\\n");
+    };
     EXPECT_THAT(
         log.messages(),
         ::testing::ElementsAre(

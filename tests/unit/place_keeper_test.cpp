@@ -3,34 +3,33 @@
 #include <gtest/gtest.h>
 
 using namespace brevinor;
-using std::chrono::milliseconds;
 
 TEST(PlaceKeeperTest, UndoesEveryMoveButWaitsOutAManagerThatInsistsAndGivesUpAfterThreeRounds) {
   PlaceKeeper keeper({900, 12});
   const PlaceKeeper::Clock::time_point start;
+  const auto at = [&](int ms) { return start + std::chrono::milliseconds(ms); };
   const struct {
-    int x, y, at;  // where the window was seen, when (ms)
+    int x, y, ms;  // where the window was seen, and when
     bool putBack;
-    std::optional<int> lookAgainAt;
+    int lookAgainAt = 0;  // none
   } steps[] = {
       // clang-format off
-      {900, 12, 0, false, {}},  // at its place
-      {890, 17, 10, true, {}}, {880, 22, 20, true, {}},  // a drag
-      {400, 300, 100, true, {}}, {400, 300, 700, true, {}}, {400, 300, 1300, true, {}},  // seldom
-      {400, 300, 1400, true, {}}, {400, 300, 1500, false, 2500},  // three within a second
+      {900, 12, 0, false},  // at its place
+      {890, 17, 10, true}, {880, 22, 20, true},  // a drag
+      {400, 300, 100, true}, {400, 300, 700, true}, {400, 300, 1300, true},  // seldom
+      {400, 300, 1400, true}, {400, 300, 1500, false, 2500},  // three within a second: wait
       {400, 300, 2000, false, 2500},
       {380, 310, 2100, false, 3100}, {380, 310, 3000, false, 3100},  // moved on: a second more
-      {380, 310, 3100, true, {}},
-      {380, 310, 3200, true, {}}, {380, 310, 3300, true, {}}, {380, 310, 3400, false, 4400},
-      {380, 310, 4400, true, {}},
-      {380, 310, 4500, true, {}}, {380, 310, 4600, true, {}}, {380, 310, 4700, false, {}},
-      {10, 10, 9000, false, {}},  // given up for good
+      {380, 310, 3100, true},
+      {380, 310, 3200, true}, {380, 310, 3300, true}, {380, 310, 3400, false, 4400},
+      {380, 310, 4400, true},
+      {380, 310, 4500, true}, {380, 310, 4600, true}, {380, 310, 4700, false},  // the third round
+      {10, 10, 9000, false},  // given up for good
       // clang-format on
   };
   for (const auto& s : steps) {
-    EXPECT_EQ(keeper.putBack({s.x, s.y}, start + milliseconds(s.at)), s.putBack) << s.at;
-    const auto expected =
-        s.lookAgainAt ? std::optional(start + milliseconds(*s.lookAgainAt)) : std::nullopt;
-    EXPECT_EQ(keeper.lookAgainAt(), expected) << s.at;
+    EXPECT_EQ(keeper.putBack({s.x, s.y}, at(s.ms)), s.putBack) << s.ms;
+    EXPECT_EQ(keeper.lookAgainAt(), s.lookAgainAt ? std::optional(at(s.lookAgainAt)) : std::nullopt)
+        << s.ms;
   }
 }

@@ -1,6 +1,8 @@
 // The texts that reach the log: described values and whole log lines.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "notification/described_text.h"
 #include "platform/log_line.h"
 #include "tests/unit/support/test_support.h"
@@ -10,14 +12,9 @@ using namespace brevinor::testing;
 using namespace std::string_literals;
 
 TEST(DescribedTextTest, EscapesWhatWouldEndTheLiteralOrTheLine) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"", R"(Optional(""))"},
-      {R"(say "hi" C:\dir)", R"(Optional("say \"hi\" C:\\dir"))"},
-      {"a\tb\nc\rd\0e"s, R"(Optional("a\tb\nc\rd\0e"))"},
-      {"bell\a del\x7f 100% Café", R"(Optional("bell\u{7} del\u{7f} 100% Café"))"},
-  };
-  for (const auto& [text, described] : cases) EXPECT_EQ(describedOptional(text), described);
   EXPECT_EQ(describedOptional(std::nullopt), "nil");
+  EXPECT_EQ(describedOptional("say \"hi\" C:\\ a\tb\nc\rd\0e \a\x7f 100% Café"s),
+            R"(Optional("say \"hi\" C:\\ a\tb\nc\rd\0e \u{7}\u{7f} 100% Café"))");
 }
 
 TEST(LogLineTest, WritesEachMessageVerbatimAsOneLineThatNoLineBreakCanSplit) {
@@ -29,8 +26,7 @@ TEST(LogLineTest, WritesEachMessageVerbatimAsOneLineThatNoLineBreakCanSplit) {
       {"  4242\n", "  4242"},
       {"  4242\r\n", "  4242"},
       {"two\n\n", R"(two\\n)"},
-      {"\n", ""},
-  };
+      {"\n", ""}};
   CapturedLog log;
   std::string expected;
   for (const auto& [message, written] : cases) {
@@ -39,7 +35,6 @@ TEST(LogLineTest, WritesEachMessageVerbatimAsOneLineThatNoLineBreakCanSplit) {
                 R"(:\d+\] )" + written + "\n";
   }
   EXPECT_TRUE(std::regex_match(log.raw(), std::regex(expected))) << log.raw();
-  const std::string longMessage(300 * 1024, 'x');
-  logMessage(longMessage);
-  EXPECT_EQ(log.messages().back(), longMessage);
+  logMessage(std::string(300'000, 'x'));
+  EXPECT_EQ(log.messages().back(), std::string(300'000, 'x'));
 }

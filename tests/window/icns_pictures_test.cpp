@@ -6,46 +6,41 @@
 
 using namespace brevinor;
 
-std::string bigEndian(std::uint32_t value) {
+std::string bigEndian(std::size_t value) {
   return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
 }
 /// An entry of the given type: its header, then its data.
 std::string entry(const std::string& type, const std::string& data) {
-  return type + bigEndian(static_cast<std::uint32_t>(data.size() + 8)) + data;
+  return type + bigEndian(data.size() + 8) + data;
 }
 /// The start of a PNG stream of the given width: signature, then the IHDR chunk's header.
-std::string png(std::uint32_t width) {
-  return std::string("\x89PNG\r\n\x1a\n", 8) + bigEndian(13) + "IHDR" + bigEndian(width) +
-         bigEndian(width) + std::string(5, '\0');
+std::string png(std::size_t width) {
+  return "\x89PNG\r\n\x1a\n" + bigEndian(13) + "IHDR" + bigEndian(width) + bigEndian(width) +
+         "....";
 }
 
-TEST(IcnsPicturesTest, FindsThePngPicturesUpToTheFirstFault) {
-  const std::string pictures =
-      entry("it32", std::string(40, 'x')) + entry("ic08", png(256)) + entry("ic09", png(512));
-  const std::string whole = entry("icns", pictures);
-  const std::size_t secondLength = whole.size() - entry("ic09", png(512)).size() + 4;
+TEST(IcnsPicturesTest, FindsThePngPicturesUpToTheFirstFaultAndPicksTheOneThatFits) {
+  const std::string last = entry("ic09", png(512)),
+                    whole =
+                        entry("icns", entry("it32", "run-length") + entry("ic08", png(256)) + last);
   const std::pair<std::string, std::vector<int>> cases[] = {
-      {whole, {256, 512}},
-      {"\x89PNG" + whole, {}},
-      {"icns", {}},
-      {std::string(whole).replace(secondLength, 4, bigEndian(1 << 30)), {256}},
-      {std::string(whole).replace(4, 4, bigEndian(whole.size() - 1)), {256}},  // family ends early
+      // clang-format off
+      {whole, {256, 512}}, {"\x89PNG" + whole, {}}, {"icns", {}},
+      {std::string(whole).replace(whole.size() - last.size() + 4, 4, bigEndian(1 << 30)), {256}},
+      {std::string(whole).replace(4, 4, bigEndian(whole.size() - 1)), {256}},  // a shorter family
       {whole.substr(0, whole.size() - 1), {256}},
-      {entry("icns", std::string("ic08") + bigEndian(4)), {}},  // entry shorter than its header
+      {entry("icns", "ic08" + bigEndian(4)), {}},  // an entry shorter than its header
       {entry("icns", entry("ic08", "\x89PNG but not really one")), {}},
+      // clang-format on
   };
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
+  for (const auto& [bytes, sides] : cases) {
     std::vector<int> found;
-    for (const auto& picture : pngPicturesOfIconFamily(cases[i].first))
-      found.push_back(picture.side);
-    EXPECT_EQ(found, cases[i].second) << "case " << i;
+    for (const auto& picture : pngPicturesOfIconFamily(bytes)) found.push_back(picture.side);
+    EXPECT_EQ(found, sides) << bytes.size() << " bytes";
   }
-}
-
-TEST(IcnsPicturesTest, PicksTheSmallestPictureAtLeastAsLargeAsTheSquareElseTheLargest) {
   const std::vector<IcnsPicture> pictures = {{512, {}}, {32, {}}, {128, {}}, {256, {}}};
-  for (const auto& [side, expected] : {std::pair{16, 32}, {128, 128}, {129, 256}, {1024, 512}}) {
-    EXPECT_EQ(pictureThatFits(pictures, side)->side, expected) << side;
+  for (const auto& [side, fits] : {std::pair{16, 32}, {128, 128}, {129, 256}, {1024, 512}}) {
+    EXPECT_EQ(pictureThatFits(pictures, side)->side, fits) << side;
   }
   EXPECT_FALSE(pictureThatFits({}, 64));
 }

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,15 +37,13 @@ class CapturedLog {
   CapturedLog() { dup2(file_, STDERR_FILENO); }
   ~CapturedLog() { dup2(saved_, STDERR_FILENO), close(saved_), close(file_); }
   std::string raw() const { return contentOf("/proc/self/fd/" + std::to_string(file_)); }
-  /// The lines written so far, each without the log line's prefix.
+  /// The log's messages so far, without the prefix of their lines.
   std::vector<std::string> messages() const {
-    static const std::regex prefix(
-        R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} Brevinor\[\d+:\d+\] )");
-    std::vector<std::string> lines;
-    std::istringstream all(raw());
-    for (std::string line; std::getline(all, line);)
-      lines.push_back(std::regex_replace(line, prefix, ""));
-    return lines;
+    std::vector<std::string> messages;
+    std::istringstream lines(raw());
+    for (std::string line; std::getline(lines, line);)
+      messages.push_back(line.substr(line.find("] ") + 2));
+    return messages;
   }
 
  private:
