@@ -1,8 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "agent/command_runner.h"
 #include "agent/kel_agent.h"
 #include "tests/unit/support/test_support.h"
@@ -33,22 +31,16 @@ TEST(LaunchingProcessCheckTest, OnlyExactlyWhatPsPrintsIsTheRecordedLauncher) {
       {launchers("<key>editor</key><string>" + printed + "</string>"), nil},
       {launchers("<key>Editor</key><integer>" + digits + "</integer>"), nil},
       {editor(digits), other + digits}, {editor(""), other}, {editor(cut), other + cut},
-      {editor(printed + "0"), other + printed + "0"},
-      {editor(printed), "current and previousParentPid are same -> true :" + printed}};
+      {editor(printed + "0"), other + cut + "\\n0"},  // as logged: a line break inside shows as \n
+      {editor(printed), "current and previousParentPid are same -> true :" + cut}};
   // clang-format on
   for (const auto& [file, line] : cases) {
     std::filesystem::remove(record);
     if (file) data.write("ApplicationRunningPromptData.plist", *file);
     CapturedLog log;
-    EXPECT_EQ(KelAgent::isApplicationRunningPromptShown("Editor"), line.ends_with(printed)) << line;
-    // The pid line first; a final line break ends a line, one inside shows as \n.
-    const auto logged = [](const std::string& text) {
-      return std::regex_replace(text.substr(0, text.find_last_not_of('\n') + 1), std::regex("\n"),
-                                "\\n");
-    };
-    EXPECT_THAT(
-        log.messages(),
-        ::testing::ElementsAre(
-            "child process ID " + pid + " : parent process id " + logged(printed), logged(line)));
+    EXPECT_EQ(KelAgent::isApplicationRunningPromptShown("Editor"), line.find("true") != line.npos);
+    // The pid line first, with what ps printed; a final line break ends the line.
+    EXPECT_EQ(log.messages(),
+              "child process ID " + pid + " : parent process id " + cut + "\n" + line + "\n");
   }
 }

@@ -11,7 +11,7 @@ ScreenRect at(int x, int y, int width = 400, int height = 100) {
   return {x, y, width, height};
 }
 
-/// Seven notices in a column at each x.
+/// Seven notices in a column at each x, after `more`.
 std::vector<ScreenRect> columns(std::vector<int> xs, std::vector<ScreenRect> more = {}) {
   for (const int x : xs) {
     for (int row = 0; row < 7; ++row) more.push_back(at(x, 12 + row * 108));
@@ -23,32 +23,28 @@ TEST(NoticeStackingTest, PlacesTheNewNoticeAtTheHighestFreePlaceFromTheRight) {
   // A 1280×800 screen of 400×100 notices, 12 px from the edges and 8 px apart: columns at x 868,
   // 460 and 52, seven rows each at y 12, 120, …, 660.
   constexpr ScreenRect screen{0, 0, 1280, 800};
-  const struct {
-    std::vector<ScreenRect> shown;
-    ScreenRect expected, area = {0, 0, 1280, 800};
-    int height = 100;
-  } cases[] = {
+  const std::pair<std::vector<ScreenRect>, ScreenRect> cases[] = {
       // clang-format off
-      {{}, at(868, 12)},
-      {{at(868, 12)}, at(868, 120)},
+      {{}, at(868, 12)}, {{at(868, 12)}, at(868, 120)},
       {{at(868, 120), at(868, 228)}, at(868, 12)},  // a gap at the top reused
       {{at(868, 12), at(868, 228)}, at(868, 120)},  // a gap in the middle reused
       {{at(868, 12), at(868, 220)}, at(868, 328)},  // a gap short of the spacing skipped
-      {{at(868, 12), at(868, 228)}, at(868, 336, 400, 150), screen, 150},  // too tall for the gap
       {columns({868}), at(460, 12)},  // a full column: the next one to the left
       {columns({868, 460, 52}), at(868, 12)},  // all full: top right, over the others
-      {{}, at(808, 42), {60, 30, 1160, 770}},  // the work area beside panels
       {{at(1068, 12, 200, 50)}, at(868, 70)},  // a smaller notice shown
       {columns({868}, {at(668, 12, 600, 100)}), at(460, 120)},  // a wider one shown
       {{at(868, 12, 0, 100), at(868, 12, 400, -5), at(INT_MAX - 1, INT_MAX - 1, INT_MAX, INT_MAX),
         at(INT_MIN, INT_MIN, INT_MAX, INT_MAX)}, at(868, 12)},  // empty and hostile frames ignored
       // clang-format on
   };
-  for (const auto& c : cases) {
+  for (const auto& [shown, expected] : cases) {
     // Other processes' notices come in no particular order.
-    for (const auto& shown : {c.shown, std::vector(c.shown.rbegin(), c.shown.rend())}) {
-      EXPECT_EQ(stackedNoticeFrame(shown, c.area, 400, c.height, 12, 8), c.expected) << &c - cases;
+    for (const auto& order : {shown, std::vector(shown.rbegin(), shown.rend())}) {
+      EXPECT_EQ(stackedNoticeFrame(order, screen, 400, 100, 12, 8), expected) << order.size();
     }
   }
+  EXPECT_EQ(stackedNoticeFrame(std::vector{at(868, 228), at(868, 12)}, screen, 400, 150, 12, 8),
+            at(868, 336, 400, 150));  // too tall for the gap
+  EXPECT_EQ(stackedNoticeFrame({}, {60, 30, 1160, 770}, 400, 100, 12, 8), at(808, 42));
   EXPECT_EQ(stackedNoticeFrame({}, screen, 1400, 100, 12, 8), at(-132, 12, 1400, 100));
 }

@@ -14,17 +14,13 @@ TEST(PlaceKeeperTest, UndoesEveryMoveButWaitsOutAManagerThatInsistsAndGivesUpAft
     int lookAgainAt = 0;  // none
   } steps[] = {
       // clang-format off
-      {900, 12, 0, false},  // at its place
-      {890, 17, 10, true}, {880, 22, 20, true},  // a drag
-      {400, 300, 100, true}, {400, 300, 700, true}, {400, 300, 1300, true},  // seldom
-      {400, 300, 1400, true}, {400, 300, 1500, false, 2500},  // three within a second: wait
-      {400, 300, 2000, false, 2500},
-      {380, 310, 2100, false, 3100}, {380, 310, 3000, false, 3100},  // moved on: a second more
-      {380, 310, 3100, true},
+      {900, 12, 0, false}, {890, 17, 10, true}, {880, 22, 20, true},  // at its place; a drag
+      {400, 300, 100, true}, {400, 300, 700, true}, {400, 300, 1300, true},  // now and then
+      {400, 300, 1400, true}, {400, 300, 1500, false, 2500}, {400, 300, 2000, false, 2500},
+      {380, 310, 2100, false, 3100}, {380, 310, 3000, false, 3100}, {380, 310, 3100, true},
       {380, 310, 3200, true}, {380, 310, 3300, true}, {380, 310, 3400, false, 4400},
-      {380, 310, 4400, true},
-      {380, 310, 4500, true}, {380, 310, 4600, true}, {380, 310, 4700, false},  // the third round
-      {10, 10, 9000, false},  // given up for good
+      {380, 310, 4400, true}, {380, 310, 4500, true}, {380, 310, 4600, true},
+      {380, 310, 4700, false}, {10, 10, 9000, false},  // three rounds: given up for good
       // clang-format on
   };
   for (const auto& s : steps) {

@@ -1,11 +1,9 @@
 // The notice's real window, built from its layout and styled as the program styles it: what
-// screen readers read of it, which way its text reads, and its light or dark card.
+// screen readers read of it and which way its text reads.
 #include "app/notice_window.h"
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
-
-#include "app/color_scheme.h"
 
 using namespace brevinor;
 
@@ -31,26 +29,6 @@ TEST(NoticeWindowTest, ReadsAsANotificationOfItsPlainTextInTheDirectionOfTheSent
     g_list_free(parts);
     gtk_widget_destroy(window);
   }
-}
-
-TEST(NoticeWindowTest, CardFollowsTheDesktopsLightOrDarkPreferenceWhileShown) {
-  auto desktop = adoptObject(g_settings_new("org.gnome.desktop.interface"));
-  g_settings_set_string(desktop.get(), "color-scheme", "prefer-dark");
-  const auto followed = followDesktopColorScheme();
-  NoticeWindow notice("Editor");
-  const auto lightness = [&] {
-    GdkRGBA* colour = nullptr;
-    gtk_style_context_get(gtk_widget_get_style_context(gtk_bin_get_child(GTK_BIN(notice.window()))),
-                          GTK_STATE_FLAG_NORMAL, "background-color", &colour, nullptr);
-    const double value = 0.2126 * colour->red + 0.7152 * colour->green + 0.0722 * colour->blue;
-    return gdk_rgba_free(colour), value;
-  };
-  EXPECT_LT(lightness(), 0.35);
-  g_settings_set_string(desktop.get(), "color-scheme", "prefer-light");
-  while (g_main_context_iteration(nullptr, FALSE)) {
-  }
-  EXPECT_GT(lightness(), 0.65);
-  gtk_widget_destroy(GTK_WIDGET(notice.window()));
 }
 
 int main(int argc, char** argv) {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -37,13 +38,9 @@ class CapturedLog {
   CapturedLog() { dup2(file_, STDERR_FILENO); }
   ~CapturedLog() { dup2(saved_, STDERR_FILENO), close(saved_), close(file_); }
   std::string raw() const { return contentOf("/proc/self/fd/" + std::to_string(file_)); }
-  /// The log's messages so far, without the prefix of their lines.
-  std::vector<std::string> messages() const {
-    std::vector<std::string> messages;
-    std::istringstream lines(raw());
-    for (std::string line; std::getline(lines, line);)
-      messages.push_back(line.substr(line.find("] ") + 2));
-    return messages;
+  /// The messages so far, each on its line without the line's prefix.
+  std::string messages() const {
+    return std::regex_replace(raw(), std::regex(R"((^|\n)[^\]\n]*\] )"), "$1");
   }
 
  private:
