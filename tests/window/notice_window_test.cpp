@@ -19,8 +19,8 @@ TEST(NoticeWindowTest, ReadsAsANotificationOfItsPlainTextInTheDirectionOfTheSent
     GtkWidget* window = GTK_WIDGET(notice.window());
     AtkObject* accessible = gtk_widget_get_accessible(window);
     EXPECT_EQ(atk_object_get_role(accessible), ATK_ROLE_NOTIFICATION);
-    EXPECT_EQ(atk_object_get_name(accessible), name + sentence);  // without the direction marks
-    EXPECT_EQ(atk_object_get_description(accessible), name + sentence);
+    EXPECT_STREQ(atk_object_get_name(accessible), (name + sentence).c_str());  // without marks
+    EXPECT_STREQ(atk_object_get_description(accessible), (name + sentence).c_str());
     GList* parts = gtk_container_get_children(GTK_CONTAINER(gtk_bin_get_child(GTK_BIN(window))));
     PangoLayout* text = gtk_label_get_layout(GTK_LABEL(g_list_last(parts)->data));
     EXPECT_EQ(pango_layout_get_direction(text, 0),
