@@ -11,7 +11,7 @@
 using namespace brevinor;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static testing::StartupRun startup;
+  static StartupRun startup;
   std::array<std::optional<std::string>, 3> parts;
   std::string_view rest(reinterpret_cast<const char*>(data), size);
   for (auto& part : parts) {

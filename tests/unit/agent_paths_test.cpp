@@ -5,7 +5,6 @@
 #include "tests/unit/support/test_support.h"
 
 using namespace brevinor;
-using namespace brevinor::testing;
 
 TEST(AgentPathsTest, FirstInstallWithItsServiceIsTheBaseAndItsDataFolderTheSystemDataOnce) {
   const std::string tarnis = "/Library/Orrinwell/Tarnis_Agent", velmora = "/Library/Velmora_Agent",

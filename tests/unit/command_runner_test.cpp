@@ -27,8 +27,8 @@ TEST(CommandRunnerTest, ReturnsStandardOutputExactlyUpToTheCapAndReapsTheChild) 
       // The child's SIGPIPE is back to its default though ours is ignored: bit 13 of the mask.
       {"/bin/grep", {"-cE", "^SigIgn:\t[0-9a-f]{12}[02468ace]", "/proc/self/status"}, "1\n"},
   };
-  const auto pipeHandler = signal(SIGPIPE, SIG_IGN);
-  brevinor::testing::CapturedLog log;
+  signal(SIGPIPE, SIG_IGN);
+  CapturedLog log;
   for (const auto& c : cases) {
     const auto start = std::chrono::steady_clock::now();
     const std::string output = runCommand(c.launchPath, c.arguments, 10s, c.cap);
@@ -37,7 +37,6 @@ TEST(CommandRunnerTest, ReturnsStandardOutputExactlyUpToTheCapAndReapsTheChild) 
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);             // no child left, not even a zombie
   }
   EXPECT_EQ(log.raw(), "oops\n");
-  signal(SIGPIPE, pipeHandler);
 }
 
 TEST(CommandRunnerTest, AtTheTimeLimitItsWholeProcessGroupIsKilled) {
@@ -51,8 +50,7 @@ TEST(CommandRunnerTest, AtTheTimeLimitItsWholeProcessGroupIsKilled) {
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);  // no child left, not even a zombie
     // Gone, or a zombie: the init that inherits it may never reap it.
     const auto ended = [&] {
-      const std::string stat =
-          brevinor::testing::contentOf("/proc/" + std::to_string(std::stoi(child)) + "/stat");
+      const std::string stat = contentOf("/proc/" + std::to_string(std::stoi(child)) + "/stat");
       return stat.empty() || stat[stat.rfind(')') + 2] == 'Z';
     };
     for (int i = 0; i < 500 && !ended(); ++i) std::this_thread::sleep_for(10ms);

@@ -10,7 +10,6 @@
 #include "tests/unit/support/test_support.h"
 
 using namespace brevinor;
-using namespace brevinor::testing;
 using Files = std::map<int, std::string>;
 
 // Each run appends, after any rotation, its own standard error and output and its children's.

@@ -6,7 +6,6 @@
 #include "tests/unit/support/test_support.h"
 
 using namespace brevinor;
-using namespace brevinor::testing;
 
 TEST(LaunchingProcessCheckTest, OnlyExactlyWhatPsPrintsIsTheRecordedLauncher) {
   TemporaryFolder data;
@@ -29,7 +28,6 @@ TEST(LaunchingProcessCheckTest, OnlyExactlyWhatPsPrintsIsTheRecordedLauncher) {
       {{}, record + " file not available"}, {"", record + " : Cannot Convert plist to Dict"},
       {dictionaryPlist("<key>Lunmark</key><true/>"), record + " : Cannot Get Lunmark data value"},
       {launchers("<key>editor</key><string>" + printed + "</string>"), nil},
-      {launchers("<key>Editor</key><integer>" + digits + "</integer>"), nil},
       {editor(digits), other + digits}, {editor(""), other}, {editor(cut), other + cut},
       {editor(printed + "0"), other + cut + "\\n0"},  // as logged: a line break inside shows as \n
       {editor(printed), "current and previousParentPid are same -> true :" + cut}};

@@ -6,8 +6,9 @@ using namespace brevinor;
 
 TEST(PlaceKeeperTest, UndoesEveryMoveButWaitsOutAManagerThatInsistsAndGivesUpAfterThreeRounds) {
   PlaceKeeper keeper({900, 12});
-  const PlaceKeeper::Clock::time_point start;
-  const auto at = [&](int ms) { return start + std::chrono::milliseconds(ms); };
+  const auto at = [](int ms) {
+    return PlaceKeeper::Clock::time_point() + std::chrono::milliseconds(ms);
+  };
   const struct {
     int x, y, ms;  // where the window was seen, and when
     bool putBack;

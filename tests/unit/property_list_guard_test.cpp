@@ -8,7 +8,6 @@
 #include "tests/unit/support/test_support.h"
 
 using namespace brevinor;
-using namespace brevinor::testing;
 using namespace std::string_literals;
 
 // Binary lists written by hand, with 4-byte offsets and references as no writer makes them.

@@ -6,7 +6,6 @@
 #include "tests/unit/support/startup_run.h"
 
 using namespace brevinor;
-using namespace brevinor::testing;
 
 TEST(StartupTest, TheAgentsFilesCountOnlyWhenWhollyUsable) {
   StartupRun run;
@@ -21,12 +20,8 @@ TEST(StartupTest, TheAgentsFilesCountOnlyWhenWhollyUsable) {
                         "Printing customizationData ApplicationRunningPromptCustomization("
                         "failureNotificationMessage: ",
                     real = "<real>1</real>", notString = "\" is a real, not a string\n";
-  // Near misses of the key come first, and must change nothing.
   const auto set = [](const std::string& value) {
-    return dictionaryPlist(
-        "<key>ApplicationRunningPrompt </key><true/><key>APPLICATION"
-        "RUNNINGPROMPT</key><true/><key>ApplicationRunningPrompt</key>" +
-        value);
+    return dictionaryPlist("<key>ApplicationRunningPrompt</key>" + value);
   };
   const auto record = [](const std::string& key, const std::string& value) {
     return dictionaryPlist("<key>" + key + "</key>" + value);

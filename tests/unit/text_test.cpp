@@ -14,7 +14,7 @@ TEST(TextTest, DescribedValuesAndLogLinesNeverSpanLinesAndKeepEverythingElseVerb
   EXPECT_EQ(describedOptional(std::nullopt), "nil");
   EXPECT_EQ(describedOptional("say \"hi\" C:\\ a\tb\nc\rd\0e \a\x7f 100% Café"s),
             R"(Optional("say \"hi\" C:\\ a\tb\nc\rd\0e \u{7}\u{7f} 100% Café"))");
-  brevinor::testing::CapturedLog log;
+  CapturedLog log;
   // Only a final line break ends the line; the log never holds an empty line.
   for (const char* message : {"x\r\n", "two\n\n", "\n", "%s\rforged\n"}) logMessage(message);
   logMessage(std::string(300'000, 'x'));

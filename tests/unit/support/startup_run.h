@@ -9,7 +9,7 @@
 #include "notification/view_controller.h"
 #include "tests/unit/support/test_support.h"
 
-namespace brevinor::testing {
+namespace brevinor {
 
 /// The program's start-up for "Editor" on an agent install of its own. The log stays on standard
 /// error, the launcher check says yes (it is tested apart, against ps), and the object itself
@@ -57,4 +57,4 @@ struct StartupRun : ViewController, ImageView, TextField, VisualEffectView, Appl
   void terminate() override {}
 };
 
-}  // namespace brevinor::testing
+}  // namespace brevinor

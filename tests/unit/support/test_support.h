@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-namespace brevinor::testing {
-
 inline std::string contentOf(const std::string& path) {
   std::ostringstream content;
   content << std::ifstream(path, std::ios::binary).rdbuf();
@@ -52,5 +50,3 @@ class CapturedLog {
 inline std::string dictionaryPlist(const std::string& body) {
   return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + body + "</dict></plist>";
 }
-
-}  // namespace brevinor::testing
