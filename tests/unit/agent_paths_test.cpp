@@ -21,7 +21,6 @@ TEST(AgentPathsTest, FirstInstallWithItsServiceIsTheBaseAndItsDataFolderTheSyste
     CapturedLog log;
     AgentPaths paths(root.path);
     EXPECT_EQ(paths.basePath(), root.path + base);
-    EXPECT_EQ(paths.systemDataPath(), paths.dataPath());
     EXPECT_EQ(paths.systemDataPath(), root.path + base + "/data");
     EXPECT_EQ(log.messages(), "_systemDataPath refers to data folder\n");
   }

@@ -19,7 +19,6 @@ TEST(CommandRunnerTest, ReturnsStandardOutputExactlyUpToTheCapAndReapsTheChild) 
     std::size_t cap = 1 << 20;
   } cases[] = {
       {"/bin/sh", {"-c", "printf '  123\\n'; echo oops >&2; exit 3"}, "  123\n"},
-      {"/usr/bin/printf", {"%s|", "a b", "", "$HOME", "*"}, "a b||$HOME|*|"},
       {"sh", {"-c", "echo found"}, ""},  // no search of PATH
       {"/nonexistent/program", {}, ""},
       {"/bin/sh", {"-c", "printf 0123456789"}, "01234", 5},  // one write: a read would take all

@@ -17,20 +17,18 @@ TEST(LaunchingProcessCheckTest, OnlyExactlyWhatPsPrintsIsTheRecordedLauncher) {
                     nil = "previousParentPid is nil for Editor -> false",
                     other = "current and previousParentPid are different -> false :";
   ASSERT_THAT(printed, ::testing::MatchesRegex(" *" + digits + "\n"));
-  const auto launchers = [](const std::string& entries) {
-    return dictionaryPlist("<key>Lunmark</key><dict>" + entries + "</dict>");
-  };
-  const auto editor = [&](const std::string& text) {
-    return launchers("<key>Editor</key><string>" + text + "</string>");
+  const auto entry = [](const std::string& name, const std::string& text) {
+    return dictionaryPlist("<key>Lunmark</key><dict><key>" + name + "</key><string>" + text +
+                           "</string></dict>");
   };
   // clang-format off
   const std::pair<std::optional<std::string>, std::string> cases[] = {
       {{}, record + " file not available"}, {"", record + " : Cannot Convert plist to Dict"},
       {dictionaryPlist("<key>Lunmark</key><true/>"), record + " : Cannot Get Lunmark data value"},
-      {launchers("<key>editor</key><string>" + printed + "</string>"), nil},
-      {editor(digits), other + digits}, {editor(""), other}, {editor(cut), other + cut},
-      {editor(printed + "0"), other + cut + "\\n0"},  // as logged: a line break inside shows as \n
-      {editor(printed), "current and previousParentPid are same -> true :" + cut}};
+      {entry("editor", printed), nil}, {entry("Editor", digits), other + digits},
+      {entry("Editor", ""), other}, {entry("Editor", cut), other + cut},
+      {entry("Editor", printed + "0"), other + cut + "\\n0"},  // a line break inside shows as \n
+      {entry("Editor", printed), "current and previousParentPid are same -> true :" + cut}};
   // clang-format on
   for (const auto& [file, line] : cases) {
     std::filesystem::remove(record);

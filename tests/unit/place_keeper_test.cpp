@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 using namespace brevinor;
+using namespace std::chrono_literals;
 
 TEST(PlaceKeeperTest, UndoesEveryMoveButWaitsOutAManagerThatInsistsAndGivesUpAfterThreeRounds) {
   PlaceKeeper keeper({900, 12});
-  const auto at = [](int ms) {
-    return PlaceKeeper::Clock::time_point() + std::chrono::milliseconds(ms);
-  };
+  const auto at = [](int ms) { return PlaceKeeper::Clock::time_point(ms * 1ms); };
   const struct {
     int x, y, ms;  // where the window was seen, and when
     bool putBack;

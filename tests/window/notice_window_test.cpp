@@ -7,12 +7,16 @@
 
 using namespace brevinor;
 
+// GTK is set up before any test, with the program's own style.
+const bool gtkReady = gtk_init_check(nullptr, nullptr) && (NoticeWindow::useStyle(), true);
+
 TEST(NoticeWindowTest, ReadsAsANotificationOfItsPlainTextInTheDirectionOfTheSentence) {
   const std::string english = " <b>&amp; update failed.", hebrew = " העדכון נכשל.";
   const std::pair<std::string, std::string> cases[] = {
       {"Editor", english}, {"עורך טקסט", english}, {"Editor", hebrew},
       {"", hebrew},        {"עורך", " 1.2.3"},  // no letters: as the desktop reads
   };
+  ASSERT_TRUE(gtkReady) << "no display";
   for (const auto& [name, sentence] : cases) {
     NoticeWindow notice(name);
     notice.text().setStringValue(name + sentence);
@@ -29,11 +33,4 @@ TEST(NoticeWindowTest, ReadsAsANotificationOfItsPlainTextInTheDirectionOfTheSent
     g_list_free(parts);
     gtk_widget_destroy(window);
   }
-}
-
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  if (!gtk_init_check(nullptr, nullptr)) return 1;
-  NoticeWindow::useStyle();
-  return RUN_ALL_TESTS();
 }
