@@ -16,7 +16,6 @@ TEST(LaunchingProcessCheckTest, OnlyExactlyWhatPsPrintsIsTheRecordedLauncher) {
                     cut = printed.substr(0, printed.size() - 1),
                     nil = "previousParentPid is nil for Editor -> false",
                     other = "current and previousParentPid are different -> false :";
-  ASSERT_THAT(printed, ::testing::MatchesRegex(" *" + digits + "\n"));
   const auto entry = [](const std::string& name, const std::string& text) {
     return dictionaryPlist("<key>Lunmark</key><dict><key>" + name + "</key><string>" + text +
                            "</string></dict>");

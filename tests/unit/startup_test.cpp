@@ -20,11 +20,11 @@ TEST(StartupTest, TheAgentsFilesCountOnlyWhenWhollyUsable) {
                         "Printing customizationData ApplicationRunningPromptCustomization("
                         "failureNotificationMessage: ",
                     real = "<real>1</real>", notString = "\" is a real, not a string\n";
-  const auto set = [](const std::string& value) {
-    return dictionaryPlist("<key>ApplicationRunningPrompt</key>" + value);
-  };
   const auto record = [](const std::string& key, const std::string& value) {
     return dictionaryPlist("<key>" + key + "</key>" + value);
+  };
+  const auto set = [&](const std::string& value) {
+    return record("ApplicationRunningPrompt", value);
   };
   const std::string yes = set("<true/>"), message = "failureNotificationMessage";
   const struct {
