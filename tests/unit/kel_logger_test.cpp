@@ -37,9 +37,8 @@ TEST(KelLoggerTest, RotatesOnlyAboveTwoMebibytesShiftingUpToTheFirstGapKeepsTenA
     }
     wait(nullptr);
     Files found;
-    for (int index = 0; index <= 11; ++index) {
-      if (std::filesystem::exists(file(index))) found[index] = contentOf(file(index));
-    }
+    for (int i = 0; i <= 11; ++i)
+      if (std::filesystem::exists(file(i))) found[i] = contentOf(file(i));
     EXPECT_TRUE(found == after) << before.size() << " files before, " << found.size() << " after";
   }
 }

@@ -20,7 +20,7 @@ TEST(PlaceKeeperTest, UndoesEveryMoveButWaitsOutAManagerThatInsistsAndGivesUpAft
       {380, 310, 2100, false, 3100}, {380, 310, 3000, false, 3100}, {380, 310, 3100, true},
       {380, 310, 3200, true}, {380, 310, 3300, true}, {380, 310, 3400, false, 4400},
       {380, 310, 4400, true}, {380, 310, 4500, true}, {380, 310, 4600, true},
-      {380, 310, 4700, false}, {10, 10, 9000, false},  // three rounds: given up for good
+      {380, 310, 4700, false}, {10, 10, 9000, false},  // after three rounds: given up for good
       // clang-format on
   };
   for (const auto& s : steps) {

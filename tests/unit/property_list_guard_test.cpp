@@ -58,7 +58,6 @@ TEST(PropertyListGuardTest, EachFileIsReadOrRefusedWithOneLine) {
   shared[2] = array({402, 3});
   std::string badOffset = binaryFile({dict, x, x});
   badOffset.replace(badOffset.size() - 44, 4, "\xff\xff\xff\xff");
-  const auto xml = [](const std::string& value) { return dictionaryPlist("<key>k</key>" + value); };
   // clang-format off
   const std::pair<std::string, std::string> cases[] = {
       {binaryFile({array(std::vector(199'999, 1u)), x}), "the root is an array, not a dictionary"},
@@ -74,10 +73,10 @@ TEST(PropertyListGuardTest, EachFileIsReadOrRefusedWithOneLine) {
       {binaryFile({dict, x, "\x70"}), "refused: unknown object type"},
       {binaryFile({dict, x, object(0x5, 3, "a\0b"s)}), "refused: a string holding U+0000"},
       {"bplist00", "refused: binary data too short"},
-      {xml(times("<array>", 16'383) + times("</array>", 16'383)), ""},
-      {xml(times("<array>", 16'384) + times("</array>", 16'384)),
+      {dictionaryPlist("<key>k</key>" + times("<array>", 16'383) + times("</array>", 16'383)), ""},
+      {dictionaryPlist("<key>k</key>" + times("<array>", 16'384) + times("</array>", 16'384)),
        "refused: more than 16384 dictionaries and arrays in XML"},
-      {xml("<string>a\0b</string>"s), "refused: a NUL byte in XML"},
+      {dictionaryPlist("<key>k</key><string>a\0b</string>"s), "refused: a NUL byte in XML"},
       {"{ \"ApplicationRunningPrompt\": true }", "not a property list"},
       {dictionaryPlist(std::string((1 << 20) - 63, ' ')), ""},  // 1 MiB
       {dictionaryPlist(std::string((1 << 20) - 62, ' ')),

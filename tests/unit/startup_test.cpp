@@ -13,7 +13,7 @@ TEST(StartupTest, TheAgentsFilesCountOnlyWhenWhollyUsable) {
                     on = gate + "Showing Brevinor", off = gate + "Tavisend disabled",
                     broken = gate + "Cannot Convert plist to Dict",
                     unknown = gate + "Cannot Get ApplicationRunningPrompt value",
-                    icon = "AppIcon.icns\n", none = "Rebrand Changes not available\n",
+                    icon = run.install.path + "\n", none = "Rebrand Changes not available\n",
                     no = "Not Rebranded\n", text = "Printing the ballon text Editor ",
                     body = text + std::string(kDefaultFailureBody),
                     printed =

@@ -22,7 +22,6 @@ struct StartupRun : ViewController, ImageView, TextField, VisualEffectView, Appl
     KelAgent::setBasePath(install.path);
     KelAgent::setDataPath(install.path + "/data");
     KelAgent::setSystemDataPath(install.path + "/SystemData");
-    install.write("AppIcon.icns");
   }
   /// Writes the settings, the rebranding and the customization; none removes the file.
   void writeFiles(const std::array<std::optional<std::string>, 3>& contents) const {
@@ -33,11 +32,9 @@ struct StartupRun : ViewController, ImageView, TextField, VisualEffectView, Appl
       if (!contents[i]) std::filesystem::remove(install.path + "/" + names[i]);
     }
   }
-  /// The exit status of a run that ends early; none when the notice was presented.
-  std::optional<int> run() {
-    const auto status = viewDidLoad({"brevinor", "Editor", "--help"});
-    if (!status) present({*this, *this, *this, *this});
-    return status;
+  /// Start-up as the program runs it, presenting when both gates say yes.
+  void run() {
+    if (!viewDidLoad({"brevinor", "Editor", "--help"})) present({*this, *this, *this, *this});
   }
 
   void changeLogStream() override {}
@@ -48,7 +45,7 @@ struct StartupRun : ViewController, ImageView, TextField, VisualEffectView, Appl
   void setStateActive() override {}
   void setAccessoryActivationPolicy() override {}
   std::optional<std::string> resourcePath(std::string_view, std::string_view) const override {
-    return install.path + "/AppIcon.icns";
+    return install.path;  // an icon file that exists; it is never decoded
   }
   std::shared_ptr<const Image> loadImage(const std::string&) override { return nullptr; }
   void setApplicationIcon(std::shared_ptr<const Image>) override {}
