@@ -13,7 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static StartupRun startup;
   const std::string input(reinterpret_cast<const char*>(data), size);
   startup.writeFiles({input, input, input});
-  startup.text.clear();
   startup.run();
   FUZZ_CHECK(startup.text.empty() || startup.text.starts_with("Editor "));
   return 0;

@@ -31,7 +31,6 @@ TEST(NoticeStackingTest, PlacesTheNewNoticeAtTheHighestFreePlaceFromTheRight) {
       {{at(868, 12), at(868, 220)}, at(868, 328)},  // a gap short of the spacing skipped
       {columns({868}), at(460, 12)},  // a full column: the next one to the left
       {columns({868, 460, 52}), at(868, 12)},  // all full: top right, over the others
-      {{at(1068, 12, 200, 50)}, at(868, 70)},  // a smaller notice shown
       {columns({868}, {at(668, 12, 600, 100)}), at(460, 120)},  // a wider one shown
       {{at(868, 12, 0, 100), at(868, 12, 400, -5), at(INT_MAX - 1, INT_MAX - 1, INT_MAX, INT_MAX),
         at(INT_MIN, INT_MIN, INT_MAX, INT_MAX)}, at(868, 12)},  // empty and hostile frames ignored

@@ -72,12 +72,11 @@ TEST(PropertyListGuardTest, EachFileIsReadOrRefusedWithOneLine) {
       {binaryFile({array({1, 2}), array({}), object(0xD, 1, be(1) + be(1))}), key},
       {binaryFile({dict, x, "\x70"}), "refused: unknown object type"},
       {binaryFile({dict, x, object(0x5, 3, "a\0b"s)}), "refused: a string holding U+0000"},
-      {"bplist00", "refused: binary data too short"},
+      {"bplist00", "refused: binary data too short"}, {"{}", "not a property list"},
       {dictionaryPlist("<key>k</key>" + times("<array>", 16'383) + times("</array>", 16'383)), ""},
       {dictionaryPlist("<key>k</key>" + times("<array>", 16'384) + times("</array>", 16'384)),
        "refused: more than 16384 dictionaries and arrays in XML"},
       {dictionaryPlist("<key>k</key><string>a\0b</string>"s), "refused: a NUL byte in XML"},
-      {"{ \"ApplicationRunningPrompt\": true }", "not a property list"},
       {dictionaryPlist(std::string((1 << 20) - 63, ' ')), ""},  // 1 MiB
       {dictionaryPlist(std::string((1 << 20) - 62, ' ')),
        "cannot read %: larger than 1048576 bytes"},

@@ -13,16 +13,14 @@ std::string bigEndian(std::size_t value) {
 std::string entry(const std::string& type, const std::string& data) {
   return type + bigEndian(data.size() + 8) + data;
 }
-/// The start of a PNG stream of the given width: signature, then the IHDR chunk's header.
+/// The start of a PNG stream of the given width: signature, IHDR chunk length and type, width.
 std::string png(std::size_t width) {
-  return "\x89PNG\r\n\x1a\n" + bigEndian(13) + "IHDR" + bigEndian(width) + bigEndian(width) +
-         "....";
+  return "\x89PNG\r\n\x1a\n" + bigEndian(13) + "IHDR" + bigEndian(width);
 }
 
 TEST(IcnsPicturesTest, FindsThePngPicturesUpToTheFirstFaultAndPicksTheOneThatFits) {
-  const std::string last = entry("ic09", png(512)),
-                    whole =
-                        entry("icns", entry("it32", "run-length") + entry("ic08", png(256)) + last);
+  const std::string last = entry("ic09", png(512));
+  const std::string whole = entry("icns", entry("it32", "length") + entry("ic08", png(256)) + last);
   const std::pair<std::string, std::vector<int>> cases[] = {
       // clang-format off
       {whole, {256, 512}}, {"\x89PNG" + whole, {}}, {"icns", {}},

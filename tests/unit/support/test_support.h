@@ -12,9 +12,7 @@
 #include <vector>
 
 inline std::string contentOf(const std::string& path) {
-  std::ostringstream content;
-  content << std::ifstream(path, std::ios::binary).rdbuf();
-  return content.str();
+  return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
 }
 
 /// A folder of the test's own, removed with everything in it when the object goes.
@@ -31,8 +29,8 @@ struct TemporaryFolder {
 };
 
 /// Sends standard error into an unnamed file while alive, so a test can read the lines back.
-class CapturedLog {
- public:
+struct CapturedLog {
+  const int saved_ = dup(STDERR_FILENO), file_ = open("/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   CapturedLog() { dup2(file_, STDERR_FILENO); }
   ~CapturedLog() { dup2(saved_, STDERR_FILENO), close(saved_), close(file_); }
   std::string raw() const { return contentOf("/proc/self/fd/" + std::to_string(file_)); }
@@ -40,10 +38,6 @@ class CapturedLog {
   std::string messages() const {
     return std::regex_replace(raw(), std::regex(R"((^|\n)[^\]\n]*\] )"), "$1");
   }
-
- private:
-  int saved_ = dup(STDERR_FILENO);
-  int file_ = open("/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
 };
 
 /// A property list whose root dictionary holds `body`, e.g. "<key>k</key><true/>".
