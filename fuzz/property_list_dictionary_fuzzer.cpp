@@ -1,66 +1,33 @@
-// The property-list reader's dictionary face on arbitrary file contents: the guard, libplist
-// behind it, and every typed getter and lookup on whatever document comes out.
+// The property-list reader on arbitrary file contents: the guard, libplist behind it and lookups
+// on whatever document comes out, and the strict record decode of the rebranding's two keys
+// checked against the dictionary on the same bytes.
 #include <array>
-#include <string>
+#include <cstdlib>
 
-#include "fuzz/fuzz_files.h"
 #include "platform/property_list_document.h"
-#include "tests/unit/support/temporary_folder.h"
+#include "platform/property_list_string_record.h"
+#include "tests/unit/support/test_support.h"
 
-namespace brevinor {
-namespace {
+#define FUZZ_CHECK(condition) ((condition) ? void() : std::abort())
 
-// Keys the program itself looks up, plus the empty key and one ordinary text.
-constexpr std::array<std::string_view, 9> kKeys{"ApplicationRunningPrompt",
-                                                "Lunmark",
-                                                "Editor",
-                                                "IS_REBRANDED",
-                                                "PRODUCT_NAME",
-                                                "failureNotificationMessage",
-                                                "",
-                                                "a",
-                                                std::string_view("a\0b", 3)};
-constexpr int kMaxDepth = 4;
-
-// Each getter answers exactly for its own kind; a string's bytes are all readable.
-void checkValue(const PropertyListValue& value, int depth) {
-  const PropertyListKind kind = value.kind();
-  FUZZ_CHECK(value.boolean().has_value() == (kind == PropertyListKind::boolean));
-  FUZZ_CHECK(value.integer().has_value() == (kind == PropertyListKind::integer));
-  FUZZ_CHECK(value.real().has_value() == (kind == PropertyListKind::real));
-  if (const auto text = value.string()) {
-    FUZZ_CHECK(kind == PropertyListKind::string);
-    volatile char sink = 0;
-    for (const char c : *text) sink = sink ^ c;
-  } else {
-    FUZZ_CHECK(kind != PropertyListKind::string);
-  }
-  FUZZ_CHECK(!describedKind(kind).empty());
-  for (const std::string_view key : kKeys) {
-    const auto child = value.lookup(key);
-    FUZZ_CHECK(!child || kind == PropertyListKind::dictionary);
-    FUZZ_CHECK(!child || key.find('\0') == std::string_view::npos);
-    if (child && depth < kMaxDepth) checkValue(*child, depth + 1);
-  }
-}
-
-}  // namespace
-}  // namespace brevinor
+using namespace brevinor;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace brevinor;
-  static const testing::TemporaryFolder folder;
-  static const std::string path = folder.path() + "/input.plist";
-  fuzzing::writeWholeFile(path, fuzzing::bytesOf(data, size));
-
+  static const TemporaryFolder folder;
+  static constexpr std::array<std::string_view, 2> keys{"IS_REBRANDED", "PRODUCT_NAME"};
+  const std::string path = folder.write("input.plist", {reinterpret_cast<const char*>(data), size});
   const PropertyListReading reading = readPropertyListDictionary(path);
-  if (!reading.document) {
-    // Without a document there is always a reason, on one line.
-    FUZZ_CHECK(!reading.failure.empty());
-    FUZZ_CHECK(reading.failure.find_first_of("\r\n") == std::string::npos);
-    return 0;
+  const StringRecordReading record = readStringRecord(path, keys);
+  FUZZ_CHECK(reading.failure.find_first_of("\r\n") == std::string::npos);
+  FUZZ_CHECK(reading.document.has_value() == reading.failure.empty());
+  // The record holds values exactly when each key is absent or a string, and then those texts.
+  bool strings = reading.document.has_value();
+  for (std::size_t i = 0; reading.document && i < keys.size(); ++i) {
+    const auto value = reading.document->lookup(keys[i]);
+    const auto text = value ? value->string() : std::nullopt;
+    strings = strings && (!value || text);
+    if (record.values && strings) FUZZ_CHECK((*record.values)[i] == text);
   }
-  FUZZ_CHECK(reading.document->root().kind() == PropertyListKind::dictionary);
-  checkValue(reading.document->root(), 0);
+  FUZZ_CHECK(record.values.has_value() == strings && record.failure.empty() == strings);
   return 0;
 }

@@ -2,69 +2,30 @@
 
 #include <gtest/gtest.h>
 
-namespace brevinor {
-namespace {
+using namespace brevinor;
+using namespace std::chrono_literals;
 
-using std::chrono::milliseconds;
-
-constexpr ScreenPoint kPlace{900, 12};
-const PlaceKeeper::Clock::time_point kStart{};
-
-TEST(PlaceKeeper, LeavesTheWindowAtItsPlaceAlone) {
-  PlaceKeeper keeper(kPlace);
-  EXPECT_FALSE(keeper.putBack(kPlace, kStart));
-}
-
-TEST(PlaceKeeper, UndoesEveryStepOfADrag) {
-  PlaceKeeper keeper(kPlace);
-  for (int step = 1; step <= 20; ++step) {
-    EXPECT_TRUE(
-        keeper.putBack({kPlace.x - 10 * step, kPlace.y + 5 * step}, kStart + milliseconds(step)))
-        << "step " << step;
+TEST(PlaceKeeperTest, UndoesEveryMoveButWaitsOutAManagerThatInsistsAndGivesUpAfterThreeRounds) {
+  PlaceKeeper keeper({900, 12});
+  const auto at = [](int ms) { return PlaceKeeper::Clock::time_point(ms * 1ms); };
+  const struct {
+    int x, y, ms;  // where the window was seen, and when
+    bool putBack;
+    int lookAgainAt = 0;  // none
+  } steps[] = {
+      // clang-format off
+      {900, 12, 0, false}, {890, 17, 10, true}, {880, 22, 20, true},  // at its place; a drag
+      {400, 300, 100, true}, {400, 300, 700, true}, {400, 300, 1300, true},  // now and then
+      {400, 300, 1400, true}, {400, 300, 1500, false, 2500}, {400, 300, 2000, false, 2500},
+      {380, 310, 2100, false, 3100}, {380, 310, 3000, false, 3100}, {380, 310, 3100, true},
+      {380, 310, 3200, true}, {380, 310, 3300, true}, {380, 310, 3400, false, 4400},
+      {380, 310, 4400, true}, {380, 310, 4500, true}, {380, 310, 4600, true},
+      {380, 310, 4700, false}, {10, 10, 9000, false},  // after three rounds: given up for good
+      // clang-format on
+  };
+  for (const auto& s : steps) {
+    EXPECT_EQ(keeper.putBack({s.x, s.y}, at(s.ms)), s.putBack) << s.ms;
+    EXPECT_EQ(keeper.lookAgainAt(), s.lookAgainAt ? std::optional(at(s.lookAgainAt)) : std::nullopt)
+        << s.ms;
   }
 }
-
-// Three put-backs answered with the same wrong position within a second.
-void insist(PlaceKeeper& keeper, ScreenPoint at, PlaceKeeper::Clock::time_point from) {
-  for (int i = 0; i < 3; ++i) EXPECT_TRUE(keeper.putBack(at, from + milliseconds(100 * i)));
-  EXPECT_FALSE(keeper.putBack(at, from + milliseconds(300)));
-}
-
-TEST(PlaceKeeper, WaitsOutAManagerThatInsistsThenTriesAgain) {
-  PlaceKeeper keeper(kPlace);
-  const ScreenPoint insisted{400, 300};
-  insist(keeper, insisted, kStart);
-  EXPECT_EQ(keeper.lookAgainAt(), kStart + milliseconds(1300));
-  EXPECT_FALSE(keeper.putBack(insisted, kStart + milliseconds(800)));
-  EXPECT_TRUE(keeper.putBack(insisted, kStart + milliseconds(1300)));
-}
-
-TEST(PlaceKeeper, WaitsForTheWindowToStayStillBeforeTryingAgain) {
-  PlaceKeeper keeper(kPlace);
-  insist(keeper, {400, 300}, kStart);
-  EXPECT_FALSE(keeper.putBack({380, 310}, kStart + milliseconds(800)));  // the drag goes on
-  EXPECT_EQ(keeper.lookAgainAt(), kStart + milliseconds(1800));
-  EXPECT_FALSE(keeper.putBack({380, 310}, kStart + milliseconds(1300)));
-  EXPECT_TRUE(keeper.putBack({380, 310}, kStart + milliseconds(1800)));
-}
-
-TEST(PlaceKeeper, GivesUpForGoodAfterThreeRounds) {
-  PlaceKeeper keeper(kPlace);
-  const ScreenPoint insisted{400, 300};
-  insist(keeper, insisted, kStart);
-  insist(keeper, insisted, kStart + milliseconds(1300));
-  insist(keeper, insisted, kStart + milliseconds(2600));
-  EXPECT_FALSE(keeper.lookAgainAt());
-  EXPECT_FALSE(keeper.putBack({10, 10}, kStart + milliseconds(9000)));
-}
-
-TEST(PlaceKeeper, KeepsUndoingTheSameMoveWhenItComesSeldom) {
-  PlaceKeeper keeper(kPlace);
-  const ScreenPoint pagerTarget{400, 300};
-  for (int i = 0; i < 6; ++i) {
-    EXPECT_TRUE(keeper.putBack(pagerTarget, kStart + milliseconds(600 * i))) << "move " << i;
-  }
-}
-
-}  // namespace
-}  // namespace brevinor

@@ -4,77 +4,41 @@
 
 #include <string>
 
-namespace brevinor {
-namespace {
+using namespace brevinor;
 
-std::string bigEndian(std::uint32_t value) {
-  return {char(value >> 24), char(value >> 16 & 0xff), char(value >> 8 & 0xff), char(value & 0xff)};
+std::string bigEndian(std::size_t value) {
+  return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
 }
-
-// The start of a PNG stream of the given width: signature, then the IHDR chunk's header.
-std::string pngOfWidth(std::uint32_t width) {
-  return std::string("\x89PNG\r\n\x1a\n", 8) + bigEndian(13) + "IHDR" + bigEndian(width) +
-         bigEndian(width) + std::string(5, '\0');
-}
-
+/// An entry of the given type: its header, then its data.
 std::string entry(const std::string& type, const std::string& data) {
-  return type + bigEndian(static_cast<std::uint32_t>(data.size() + 8)) + data;
+  return type + bigEndian(data.size() + 8) + data;
+}
+/// The start of a PNG stream of the given width: signature, IHDR chunk length and type, width.
+std::string png(std::size_t width) {
+  return "\x89PNG\r\n\x1a\n" + bigEndian(13) + "IHDR" + bigEndian(width);
 }
 
-std::string family(const std::string& entries) {
-  return "icns" + bigEndian(static_cast<std::uint32_t>(entries.size() + 8)) + entries;
-}
-
-std::vector<int> sides(const std::vector<IcnsPicture>& pictures) {
-  std::vector<int> found;
-  for (const auto& picture : pictures) found.push_back(picture.side);
-  return found;
-}
-
-TEST(IcnsPicturesTest, FindsThePngPicturesAndStopsAtTheFirstFault) {
-  const std::string legacy = entry("it32", std::string(40, 'x'));
-  const std::size_t pngEntrySize = entry("ic08", pngOfWidth(256)).size();
-  const std::string family256and512 =
-      family(legacy + entry("ic08", pngOfWidth(256)) + entry("ic09", pngOfWidth(512)));
-  std::string overlong = family(entry("ic08", pngOfWidth(256)) + entry("ic09", pngOfWidth(512)));
-  overlong.replace(8 + pngEntrySize + 4, 4,
-                   bigEndian(1 << 30));  // the second entry claims a gigabyte
-  std::string shortFamily = family256and512;
-  shortFamily.replace(4, 4,
-                      bigEndian(8 + legacy.size() + pngEntrySize));  // the family ends after ic08
-  const struct {
-    const char* what;
-    std::string bytes;
-    std::vector<int> expected;
-  } cases[] = {
-      {"run-length entries skipped", family256and512, {256, 512}},
-      {"not a family", "\x89PNG" + family256and512, {}},
-      {"empty", "", {}},
-      {"header only", "icns", {}},
-      {"entry beyond the end", overlong, {256}},
-      {"family shorter than the file", shortFamily, {256}},
-      {"entry shorter than its header", family(std::string("ic08") + bigEndian(4)), {}},
-      {"truncated file", family256and512.substr(0, family256and512.size() - 1), {256}},
-      {"not a PNG inside", family(entry("ic08", "\x89PNG but not really one")), {}},
+TEST(IcnsPicturesTest, FindsThePngPicturesUpToTheFirstFaultAndPicksTheOneThatFits) {
+  const std::string last = entry("ic09", png(512));
+  const std::string whole = entry("icns", entry("it32", "length") + entry("ic08", png(256)) + last);
+  const std::pair<std::string, std::vector<int>> cases[] = {
+      // clang-format off
+      {whole, {256, 512}}, {"\x89PNG" + whole, {}}, {"icns", {}},
+      {std::string(whole).replace(whole.size() - last.size() + 4, 4, bigEndian(1 << 30)), {256}},
+      {std::string(whole).replace(4, 4, bigEndian(whole.size() - 1)), {256}},  // a shorter family
+      {whole.substr(0, whole.size() - 1), {256}},
+      {entry("icns", "ic08" + bigEndian(4)), {}},  // an entry shorter than its header
+      {entry("icns", entry("ic08", "\x89PNG but not really one")), {}},
+      // clang-format on
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(sides(pngPicturesOfIconFamily(c.bytes)), c.expected);
+  for (const auto& [bytes, sides] : cases) {
+    std::vector<int> found;
+    for (const auto& picture : pngPicturesOfIconFamily(bytes)) found.push_back(picture.side);
+    EXPECT_EQ(found, sides) << bytes.size() << " bytes";
   }
-}
-
-TEST(IcnsPicturesTest, PicksTheSmallestPictureAtLeastAsLargeAsTheSquareElseTheLargest) {
   const std::vector<IcnsPicture> pictures = {{512, {}}, {32, {}}, {128, {}}, {256, {}}};
-  const struct {
-    int side;
-    int expected;
-  } cases[] = {{16, 32}, {64, 128}, {128, 128}, {129, 256}, {192, 256}, {1024, 512}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.side);
-    EXPECT_EQ(pictureThatFits(pictures, c.side)->side, c.expected);
+  for (const auto& [side, fits] : {std::pair{16, 32}, {128, 128}, {129, 256}, {1024, 512}}) {
+    EXPECT_EQ(pictureThatFits(pictures, side)->side, fits) << side;
   }
   EXPECT_FALSE(pictureThatFits({}, 64));
 }
-
-}  // namespace
-}  // namespace brevinor
