@@ -18,8 +18,9 @@ std::string be(std::uint64_t value, int width = 4) {
 }
 /// An object: its marker, a length over 14 as an 8-byte integer after it, then the body.
 std::string object(int type, std::uint64_t length, const std::string& body) {
-  const char marker = char(type << 4 | std::min<std::uint64_t>(length, 15));
-  return marker + (length < 15 ? "" : "\x13" + be(length, 8)) + body;
+  std::string out(1, char(type << 4 | std::min<std::uint64_t>(length, 15)));
+  if (length >= 15) out += '\x13' + be(length, 8);
+  return out + body;
 }
 std::string array(const std::vector<std::uint32_t>& refs) {
   std::string body;
