@@ -16,9 +16,4 @@ GObjectPtr<GSettings> desktopInterfaceSettings();
 /// Returns the settings to keep for the run.
 GObjectPtr<GSettings> followDesktopColorScheme(GObjectPtr<GSettings> settings);
 
-/// Both of the above on GTK's thread.
-inline GObjectPtr<GSettings> followDesktopColorScheme() {
-  return followDesktopColorScheme(desktopInterfaceSettings());
-}
-
 }  // namespace brevinor

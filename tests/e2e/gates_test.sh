@@ -20,9 +20,8 @@ e2e_start_bus none  # no notification service on it, nor one to be started
 declare -A P
 # run CASE PROGRAM [ARG...]: on a fresh install of its own, without a display unless DISPLAY is set.
 run() {
-  e2e_agent_install "$E2E_TMP/$1" Editor "$E2E_LAUNCHER_PPID"
+  e2e_agent_install "$E2E_TMP/$1" Editor "$([[ $1 == other* ]] && echo 999999 || echo "$E2E_LAUNCHER_PPID")"
   [[ $1 != off ]] || e2e_disable "$E2E_TMP/$1"
-  [[ $1 != other* ]] || e2e_agent_install "$E2E_TMP/$1" Editor "  999999"$'\n'
   [[ $1 != rebranded* ]] || rebrand "$E2E_TMP/$1/$E2E_AGENT"
   e2e_launch "$E2E_TMP/$1" env -u WAYLAND_DISPLAY ${NO_X:+-u DISPLAY} PULSE_SERVER="${PULSE:-none}" \
     DBUS_SESSION_BUS_ADDRESS="${BUS:-$(e2e_bus_address none)}" "${@:2}"

@@ -137,7 +137,7 @@ e2e_start_bus() {
 # e2e_start_dunst TAG [SETTING...]: dunst with these settings as the notification service on the bus
 # TAG, drawing on DISPLAY; the calls it gets go to $E2E_TMP/bus-TAG/calls.
 e2e_start_dunst() {
-  local d=$E2E_TMP/bus-$1 bus=unix:path=$E2E_TMP/bus-$1/socket
+  local d=$E2E_TMP/bus-$1 bus && bus=$(e2e_bus_address "$1")
   printf '[global]\n' >"$d/dunstrc" && printf '    %s\n' "${@:2}" >>"$d/dunstrc"
   dbus-monitor --address "$bus" "interface='org.freedesktop.Notifications'" >"$d/calls" 2>&1 &
   e2e_track $!
