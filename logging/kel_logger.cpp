@@ -43,13 +43,22 @@ void KelLogger::changeLogStream(const std::string& fileName, bool isUserLog) {
 void KelLogger::rotateLogToNextIndex(std::int64_t index) const {
   const std::string dir = folder();
   const std::string source = logFilePath(dir, fileName_, index);
-  if (!entryExists(source)) return;
-  if (index >= kOldestIndex) {
+  if (!isOwnFile(source)) return;
+  // Anyone may put an entry at one of these names in the shared folder (and login lab's index 10
+  // is login lab1's current file): such an index is stepped over, never moved or removed, so it
+  // can neither stop the rotation nor lose its owner anything. The names stay the same and no
+  // index above the oldest is made; the user then keeps fewer older files.
+  std::int64_t next = index + 1;
+  while (next <= kOldestIndex && entryExists(logFilePath(dir, fileName_, next)) &&
+         !isOwnFile(logFilePath(dir, fileName_, next))) {
+    ++next;
+  }
+  if (next > kOldestIndex) {
     removeEntry(source);
     return;
   }
-  rotateLogToNextIndex(index + 1);
-  moveWithoutReplacing(source, logFilePath(dir, fileName_, index + 1));
+  rotateLogToNextIndex(next);
+  moveWithoutReplacing(source, logFilePath(dir, fileName_, next));
 }
 
 std::uint64_t KelLogger::getLogFileSize() const {

@@ -25,9 +25,10 @@ class KelLogger {
   /// stay exactly as they were. Never reports a failure.
   static void changeLogStream(const std::string& fileName, bool isUserLog);
 
-  /// Shifts the files from `index` upwards by one (the oldest is deleted), stopping at the first
-  /// missing index. A move never replaces an existing file, so a failure leaves everything
-  /// below it in place; failures are dropped silently.
+  /// Shifts the user's own files from `index` upwards by one (the oldest is deleted), stopping
+  /// at the first missing index. An index held by anything else (another user's file, a link, a
+  /// directory) is stepped over and left alone. A move never replaces an existing file, so a
+  /// failure leaves everything below it in place; failures are dropped silently.
   void rotateLogToNextIndex(std::int64_t index) const;
 
   /// The size of the current file's entry in bytes (a link's own size), 0 when unreadable.

@@ -29,6 +29,11 @@ int openOwnLogFile(const std::string& path) {
   return descriptor;
 }
 
+bool isOwnFile(const std::string& path) {
+  struct stat status;
+  return lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == geteuid();
+}
+
 void redirectStandardStreams(int descriptor) {
   if (descriptor < 0) return;
   // dup2 replaces each stream in one step, unlike freopen, which closes it first and leaves it

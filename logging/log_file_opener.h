@@ -11,6 +11,10 @@ namespace brevinor {
 /// or -1 when the file cannot be used.
 int openOwnLogFile(const std::string& path);
 
+/// Whether the entry at the path is a regular file (never a link) of the effective user's own:
+/// the only kind of entry in the shared folder that rotation may move or remove.
+bool isOwnFile(const std::string& path);
+
 /// Points standard error and standard output at the descriptor and closes it. Descriptors 1
 /// and 2 are open at every moment; nothing is closed when the descriptor is -1.
 void redirectStandardStreams(int descriptor);

@@ -16,8 +16,15 @@ RotationLock::RotationLock(const std::string& path, std::chrono::milliseconds pa
   // when a run has just rotated it away is harmless: the new file is too small to rotate.
   file_ = openOwnLogFile(path);
   struct stat locked;
-  if (file_ == -1 || fstat(file_, &locked) != 0 || (locked.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-    // Not the user's alone: somebody else could open it and hold its lock; rotate without one.
+  if (file_ == -1 || fstat(file_, &locked) != 0) {
+    mayRotate_ = true;  // nothing to lock; rotation moves only the user's own files anyway
+    return;
+  }
+  // A file others could open (left by an older version, or by hand) is closed to them before it
+  // is locked, so that the user's runs started together still rotate it once. Whoever opened it
+  // before may hold its lock for good: past the patience, it is rotated without the lock.
+  const bool openToOthers = (locked.st_mode & (S_IRWXG | S_IRWXO)) != 0;
+  if (openToOthers && fchmod(file_, S_IRUSR | S_IWUSR) != 0) {
     mayRotate_ = true;
     return;
   }
@@ -27,8 +34,12 @@ RotationLock::RotationLock(const std::string& path, std::chrono::milliseconds pa
       mayRotate_ = true;  // no locks here (ENOLCK)
       return;
     }
-    // Only the user's own runs (or the administrator) can hold it: one of them is rotating.
-    if (std::chrono::steady_clock::now() >= deadline) return;
+    // Only the user's own runs (or the administrator) can hold the lock of a file that was
+    // closed to others: one of them is rotating.
+    if (std::chrono::steady_clock::now() >= deadline) {
+      mayRotate_ = openToOthers;
+      return;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   mayRotate_ = true;

@@ -9,8 +9,6 @@ bin=$(realpath "${1:?$usage}") no_flock=$(realpath "${2:?$usage}")
 source "$(dirname "$0")/../e2e/lib.sh"
 
 e2e_setup
-immutable=()  # undone before the temp folder is removed, or it could not be
-trap 'for f in "${immutable[@]}"; do chattr -i "$f" 2>/dev/null || true; done; e2e_cleanup' EXIT
 chmod 755 "$E2E_TMP"  # unprivileged runs walk into it
 e2e_launcher_ppid
 export PULSE_SERVER=unix:$E2E_TMP/no-sound  # never the machine's speakers
@@ -59,35 +57,37 @@ mk missing && e2e_disable "$R" && rm -r "$L" && expect "log folder missing: not 
 mk readonly && e2e_disable "$R" && expect "log folder read-only for the user (nobody in root's 0755): nothing created" "$ok" 'test -z "$(ls -A $L)"'
 mk open && e2e_disable "$R" && chmod 0777 "$L" && expect "world-writable log folder without sticky bit: lines in the user's own 0600 file" \
   "$ok" 'same "$(stat -c %u:%a:%h $L/Lunmark_nobody0.log)" 65534:600:1' 'test ! -s $R/stderr'
-# Squatters at the rotation targets: nothing is replaced, the old current file is kept whole.
+# Squatters at the rotation targets: stepped over, never moved or replaced; the old current file kept whole.
 kept='grep -q "$(md5sum <$E2E_TMP/big | cut -d" " -f1)" <(md5sum $L/Lunmark_root[1-9].log 2>/dev/null)'
 mk rot-dir && e2e_disable "$R" && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && mkdir "$L/Lunmark_root1.log" && echo sq >"$L/Lunmark_root1.log/inside" &&
   chown -R 65534:65534 "$L/Lunmark_root1.log" && expect "directory squatting rotation index 1: its files intact, old current kept" \
-  "$ok" "$kept" 'same "$(cat $L/Lunmark_root*.log/inside)" sq' 'e2e_whole $L/Lunmark_root0.log'
+  "$ok" "$kept" 'same "$(cat $L/Lunmark_root1.log/inside)" sq' 'e2e_whole $L/Lunmark_root0.log'
 mk rot-link && e2e_disable "$R" && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && echo outside >"$E2E_TMP/outside" && ln -s "$E2E_TMP/outside" "$L/Lunmark_root1.log" &&
-  expect "symlink at rotation index 1 to a file outside: outside untouched, old current kept" "$ok" "$kept" 'same "$(cat $E2E_TMP/outside)" outside'
-mk rot-stuck && e2e_disable "$R" && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && for i in {1..10}; do echo "old $i" >"$L/Lunmark_root$i.log"; done
-(cd "$L" && md5sum -- *[1-9].log *10.log >"$R/before") && chown 65534:65534 "$L/Lunmark_root10.log"
-chattr +i "$L/Lunmark_root10.log" && immutable+=("$L/Lunmark_root10.log") &&
-  expect "undeletable index 10: no file moved or deleted, lines appended to the current file" "$ok" \
-    'same "$(cd $L && md5sum -- *[1-9].log *10.log)" "$(cat $R/before)"' 'cmp -s -n 2097153 $L/Lunmark_root0.log $E2E_TMP/big' 'test ! -s $R/stderr'
-# Another run of the same user is rotating (it holds the lock): this one leaves the files alone.
-mk rot-busy && e2e_disable "$R" && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && chmod 600 "$L/Lunmark_root0.log" && expect "the user's own rotation under way elsewhere: not rotated again, lines appended" "$ok" 'test ! -e $L/Lunmark_root1.log' \
-  'cmp -s -n 2097153 $L/Lunmark_root0.log $E2E_TMP/big'
-flock "$L/Lunmark_root0.log" sleep 60 &
-e2e_track $! && e2e_poll 10 e2e_not flock -n "$L/Lunmark_root0.log" true
+  expect "symlink at rotation index 1 to a file outside: outside untouched, old current kept" "$ok" "$kept" 'test -L $L/Lunmark_root1.log && same "$(cat $E2E_TMP/outside)" outside'
+mk rot-10 && e2e_disable "$R" && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && for i in {1..10}; do echo "old $i" >"$L/Lunmark_root$i.log"; done &&
+  chown 65534 "$L/Lunmark_root10.log" && expect "another user's file at index 10 (as login root1's current file): kept; the user's own 1-9 shift, its oldest deleted" \
+  "$ok" 'same "$(cat $L/Lunmark_root{2..10}.log)" "$(printf "old %s\n" {1..8} 10)"' 'cmp -s $L/Lunmark_root1.log $E2E_TMP/big'
+# Another run of the user holds the lock and rotates within this run's patience (started below): this
+# one waits and appends to the holder's new file, also when the log was left open to others.
+for m in 600 644; do
+  mk rot-busy-$m && e2e_disable "$R" && cp "$E2E_TMP/big" "$L/Lunmark_root0.log" && chmod $m "$L/Lunmark_root0.log" &&
+    expect "the user's own rotation under way elsewhere, $m: waited for, not repeated, left 0600" "$ok" \
+      'cmp -s $L/Lunmark_root1.log $E2E_TMP/big' 'same "$(stat -c %a $L/Lunmark_root1.log) $(head -n1 $L/Lunmark_root0.log)" "600 new"'
+done
 # Users of the test's own, as uids without an account or a process, so that no other run counts
 # against their process limit: one whose log rotates, one who holds locks, one at the limit.
 unused() { ! getent passwd "$1" >/dev/null && ! pgrep -U "$1" >/dev/null; }
 for ((user = 20000 + RANDOM % 40000; ; user += 3)); do unused $user && unused $((user + 1)) && unused $((user + 2)) && break; done
 holder=$((user + 1)) limited=$((user + 2))
 # The user's own over-limit log in a folder users write but may not list, with another user holding
-# locks on the folder and the log (left readable to all), and without locks at all: it rotates.
-for c in user-1733 user-held user-nolock; do
+# locks on the folder and the log (left readable to all), without locks at all, and with another user's file
+# at index 1: it rotates (past that file).
+for c in user-1733 user-held user-nolock user-squatted-1; do
   mk $c && e2e_disable "$R" && chmod "$([[ $c == user-1733 ]] && echo 1733 || echo 1777)" "$L" && cp "$E2E_TMP/big" "$L/Lunmark_${user}0.log" &&
     chown $user "$L/Lunmark_${user}0.log" && chmod "$([[ $c == user-held ]] && echo 644 || echo 600)" "$L/Lunmark_${user}0.log"
+  n=1 && [[ $c != user-squatted-1 ]] || { n=2 && echo theirs >"$L/Lunmark_${user}1.log" && chown $holder "$L/Lunmark_${user}1.log"; }
   expect "over-limit log of an unprivileged user, ${c#user-}: rotated, a new current file" \
-    "$ok" "cmp -s \$L/Lunmark_${user}1.log $E2E_TMP/big" "same \"\$(stat -c %u:%a \$L/Lunmark_${user}0.log)\" $user:600"
+    "$ok" "cmp -s \$L/Lunmark_${user}$n.log $E2E_TMP/big" "same \"\$(stat -c %u:%a \$L/Lunmark_${user}0.log)\" $user:600"
 done
 as $holder perl -MFcntl=:flock -e 'for (@ARGV) { open my $f, "<", $_ or die; flock $f, LOCK_EX or die; push @h, $f } sleep 60' \
   "$E2E_TMP/user-held/$E2E_AGENT/logs/UserLogs"{,/Lunmark_${user}0.log} &
@@ -114,6 +114,9 @@ for C in "${quick[@]}"; do
     user-*) LD_PRELOAD=$([[ $C != user-nolock ]] || echo "$no_flock") run as $user "$bin" Editor ;;
     nproc) run prlimit --nproc=1 setpriv --reuid=$limited --regid=$limited --clear-groups "$bin" Editor ;;
     broken-stderr) run perl -e 'pipe my $r, my $w or die; close $r; open STDERR, ">&", $w or die; exec @ARGV' "$bin" Editor ;;
+    rot-busy-*) f=$(e2e_logfile "$R")  # the holder rotates half a second after this run starts
+      flock "$f" sh -c 'sleep 0.5; mv -n "$0" "${0%0.log}1.log"; echo new >>"$0"' "$f" &
+      e2e_track $! && e2e_poll 10 e2e_not flock -n "$f" true && run env -u DISPLAY "$bin" Editor ;;
     *) run env -u DISPLAY "$bin" Editor ;;
   esac
 done

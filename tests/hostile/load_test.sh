@@ -53,7 +53,7 @@ e2e_check "each notice's 11 lines whole in the shared log, $(wc -l <"$(e2e_logfi
 for r in off other; do
   e2e_agent_install "$E2E_TMP/$r" Editor "$([[ $r == off ]] && echo "$E2E_LAUNCHER_PPID" || echo 999999)"
   cd "$E2E_TMP/$r/$E2E_AGENT/logs/UserLogs"
-  # 0600, as the runs make it: a file others may open rotates without the lock, so not just once.
+  # 0600, as the runs make it (one left open to others is made 0600 before it is locked).
   { head -c 2097152 /dev/zero | tr '\0' x; echo; } >"Lunmark_$(id -un)0.log" && chmod 600 "Lunmark_$(id -un)0.log"
   for i in {1..10}; do echo "old $i" >"Lunmark_$(id -un)$i.log"; done
   # After one rotation what was at index i is at i + 1, and the old 10 is gone.
