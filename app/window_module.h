@@ -10,9 +10,9 @@
 namespace brevinor {
 
 /// The package's GTK window module. As soon as the notice may be wanted, a thread of its own
-/// loads the module and prepares the window (display, style, fonts, icon, layout) while the
-/// launching-process check runs; that thread then does all of the run's GTK work. The window is
-/// shown only once the notice is wanted.
+/// loads the module while the launching-process check runs; once the notice is wanted, that
+/// thread does all of the run's GTK work. Until then it does nothing that could end the process
+/// or reach beyond it: no display, no fonts, no thread of GLib's.
 class WindowModule {
  public:
   explicit WindowModule(PackageLayout layout) : layout_(std::move(layout)) {}
@@ -38,6 +38,7 @@ class WindowModule {
   PackageLayout layout_;
   std::string resourceDirectory_;
   std::string appName_;
+  std::string startupId_;
   NoticeRequest request_{};
   std::thread loader_;
   int status_ = 0;
