@@ -1,5 +1,5 @@
-// Process entry: the decisions run without any window system; the window module is loaded and
-// the window prepared once the notice may be wanted, and shown only when it is.
+// Process entry: the decisions run without any window system; the window module is loaded once
+// the notice may be wanted, and the window prepared and shown only when it is.
 
 #include <signal.h>
 #include <unistd.h>

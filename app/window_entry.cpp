@@ -1,8 +1,9 @@
-// The window module's entry: a GTK application that prepares the notice's window while the
-// program's checks run, then lets the controller fill it, shows it and runs until the controller
-// ends the application. All of it runs on the thread that calls the entry.
+// The window module's entry: once the program's checks want the notice, a GTK application that
+// prepares the notice's window, lets the controller fill it, shows it and runs until the
+// controller ends the application. All of it runs on the thread that calls the entry.
 
 #include <X11/Xlib.h>
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
 
@@ -179,13 +180,9 @@ const NoticeRequest* shownRequest = nullptr;
 
 /// The display went away under the notice. GDK's own handler prints a message of its own beside
 /// the log and exits; this run logs one line instead and ends at once with the status of a notice
-/// that could not be shown to its end. While the checks still run it waits for them: a run that
-/// does not want the notice ends without the line.
+/// that could not be shown to its end.
 int onDisplayLost(Display*) {
-  if (shownRequest) {
-    shownRequest->waitUntilWanted();
-    shownRequest->log("Display closed, Brevinor ended");
-  }
+  if (shownRequest) shownRequest->log("Display closed, Brevinor ended");
   _exit(1);
 }
 
@@ -196,24 +193,32 @@ extern "C" __attribute__((visibility("default"))) int brevinor_show_notice(
     const brevinor::NoticeRequest* request) {
   // Before anything of GLib can speak: its diagnostics are log lines like any other.
   brevinor::routeGLibLogTo(request->log);
+  // Loading the module was the costly part of preparing; the rest waits until the notice is
+  // wanted, for a run the launching-process check turns away must leave nothing but its own lines
+  // and end with its own status. Opening the display lets Xlib write on descriptor 2 by itself (a
+  // display whose cookie the run lacks), and so does fontconfig (a broken fonts.conf); the
+  // settings, the bus and the fonts start threads of GLib's, and GLib aborts the process when it
+  // cannot have one (the user at the process limit).
+  request->waitUntilWanted();
   // The program has set the environment and the locale for GTK before this thread started.
   gdk_set_allowed_backends("x11");
   gtk_disable_setlocale();
   // Without an X display (say, a Wayland session without XWayland) the desktop's notification
   // service may still tell the user.
-  if (!gtk_init_check(nullptr, nullptr)) {
-    request->waitUntilWanted();
-    return brevinor::showAsDesktopNotification(*request);
-  }
+  if (!gtk_init_check(nullptr, nullptr)) return brevinor::showAsDesktopNotification(*request);
   // After gtk_init: opening the display installs GDK's handler, which this one replaces.
   brevinor::shownRequest = request;
   XSetIOErrorHandler(brevinor::onDisplayLost);
+  // The program took the id from the environment; GDK completes the launcher's startup
+  // notification with it when the card is shown.
+  if (*request->startupId && g_utf8_validate(request->startupId, -1, nullptr)) {
+    gdk_x11_display_set_startup_notification_id(gdk_display_get_default(), request->startupId);
+  }
   g_set_prgname("brevinor");
   g_set_application_name("Brevinor");
   // Loading the settings backend costs about as much as the theme's styles that follow: the
   // desktop's settings are read on a thread of their own meanwhile (or later on this one, when no
-  // thread can be had). Started only now, after the display is open, so that it takes no
-  // processor time from the launching-process check, which is mostly over by then.
+  // thread can be had).
   GThread* settingsReader =
       g_thread_try_new("settings", brevinor::readDesktopSettings, nullptr, nullptr);
   // Creating the font map starts reading the font configuration on a thread of Pango's, which
@@ -221,6 +226,5 @@ extern "C" __attribute__((visibility("default"))) int brevinor_show_notice(
   pango_cairo_font_map_get_default();
   brevinor::NoticeApplication notice(*request);
   notice.prepare(settingsReader);
-  request->waitUntilWanted();
   return notice.run();
 }

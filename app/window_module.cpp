@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <chrono>
 #include <clocale>
 #include <condition_variable>
 #include <cstdlib>
@@ -16,13 +17,19 @@ namespace {
 
 constexpr int kNotShownStatus = 1;
 
+/// A line held back, with the time it was said.
+struct HeldLine {
+  std::string message;
+  std::chrono::system_clock::time_point said;
+};
+
 /// Whether the notice is wanted yet, and the lines the module wrote before that: they come after
 /// the checks' lines, and a run that does not want the notice never writes them.
 struct Verdict {
   std::mutex mutex;
   std::condition_variable given;
   bool wanted = false;
-  std::vector<std::string> heldLines;
+  std::vector<HeldLine> heldLines;
 };
 Verdict verdict;
 
@@ -30,7 +37,7 @@ void logFromModule(const char* message) {
   {
     std::lock_guard lock(verdict.mutex);
     if (!verdict.wanted) {
-      verdict.heldLines.emplace_back(message);
+      verdict.heldLines.push_back({message, std::chrono::system_clock::now()});
       return;
     }
   }
@@ -46,7 +53,7 @@ void markWanted() {
   {
     // Under the lock, so that a line the module writes meanwhile comes after the held ones.
     std::lock_guard lock(verdict.mutex);
-    for (const std::string& line : verdict.heldLines) logMessage(line);
+    for (const HeldLine& line : verdict.heldLines) logMessage(line.message, line.said);
     verdict.heldLines.clear();
     verdict.wanted = true;
   }
@@ -54,8 +61,10 @@ void markWanted() {
 }
 
 /// What the window system reads from the environment and the locale is set here, while this is
-/// still the only thread: setenv and setlocale are not safe beside a thread that reads either.
-void prepareProcessForWindowSystem() {
+/// still the only thread: setenv, unsetenv and setlocale are not safe beside a thread that reads
+/// either, and the launching-process check hands the environment to its child meanwhile. Returns
+/// the desktop's startup-notification id, for the display once it is open.
+std::string prepareProcessForWindowSystem() {
   // Keep-above, every workspace and the move restriction are X11 window-manager properties; on
   // a Wayland session the notice goes through XWayland to keep them. GDK_BACKEND in the
   // environment (some Wayland sessions export "wayland") would override the allowed backends.
@@ -69,6 +78,12 @@ void prepareProcessForWindowSystem() {
     logFromModule(
         "Gtk-WARNING: Locale not supported by C library.\n\tUsing the fallback 'C' locale.");
   }
+  // A launcher's startup notification is completed when the card shows. GDK would take the id
+  // and unset it itself while opening the display, on the loader's thread.
+  const char* startupId = std::getenv("DESKTOP_STARTUP_ID");
+  std::string id = startupId ? startupId : "";
+  unsetenv("DESKTOP_STARTUP_ID");
+  return id;
 }
 
 }  // namespace
@@ -80,11 +95,12 @@ WindowModule::~WindowModule() {
 
 void WindowModule::startLoading(NoticePresenter& presenter, const std::string& appName) {
   if (request_.presenter) return;
-  prepareProcessForWindowSystem();
+  startupId_ = prepareProcessForWindowSystem();
   appName_ = appName;
   resourceDirectory_ = layout_.resourceDirectory.string();
-  request_ = {&presenter, resourceDirectory_.c_str(), appName_.c_str(), &logFromModule,
-              &waitUntilWanted};
+  request_ = {&presenter,       resourceDirectory_.c_str(),
+              appName_.c_str(), startupId_.c_str(),
+              &logFromModule,   &waitUntilWanted};
   try {
     loader_ = std::thread([this] { run(); });
   } catch (const std::system_error&) {

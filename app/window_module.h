@@ -10,9 +10,9 @@
 namespace brevinor {
 
 /// The package's GTK window module. As soon as the notice may be wanted, a thread of its own
-/// loads the module and prepares the window (display, style, fonts, icon, layout) while the
-/// launching-process check runs; that thread then does all of the run's GTK work. The window is
-/// shown only once the notice is wanted.
+/// loads the module while the launching-process check runs; once the notice is wanted, that
+/// thread does all of the run's GTK work. Until then it does nothing that could end the process
+/// or reach beyond it: no display, no fonts, no thread of GLib's.
 class WindowModule {
  public:
   explicit WindowModule(PackageLayout layout) : layout_(std::move(layout)) {}
@@ -20,16 +20,16 @@ class WindowModule {
   WindowModule(const WindowModule&) = delete;
   WindowModule& operator=(const WindowModule&) = delete;
 
-  /// Starts loading the module and preparing the notice about `appName` in the background;
-  /// later calls do nothing. `presenter` must outlive the run.
+  /// Starts loading the module in the background, to prepare the notice about `appName` once it
+  /// is wanted; later calls do nothing. `presenter` must outlive the run.
   void startLoading(NoticePresenter& presenter, const std::string& appName);
-  /// Whether preparing was started, so that ending the run now would have to wait for it.
+  /// Whether loading was started, so that ending the run now would have to wait for it.
   bool loadingStarted() const { return loader_.joinable(); }
 
-  /// The notice is wanted: shows it (preparing it first when that was not started or no thread
-  /// could be had) and runs it until it ends. Returns the exit status; when the module cannot be
-  /// loaded, or neither a display nor a notification service can be reached, logs one line and
-  /// returns 1.
+  /// The notice is wanted: prepares and shows it (loading the module first when that was not
+  /// started or no thread could be had) and runs it until it ends. Returns the exit status; when
+  /// the module cannot be loaded, or neither a display nor a notification service can be reached,
+  /// logs one line and returns 1.
   int show(NoticePresenter& presenter, const std::string& appName);
 
  private:
@@ -38,6 +38,7 @@ class WindowModule {
   PackageLayout layout_;
   std::string resourceDirectory_;
   std::string appName_;
+  std::string startupId_;
   NoticeRequest request_{};
   std::thread loader_;
   int status_ = 0;

@@ -1,6 +1,5 @@
 #include "platform/log_line.h"
 
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,25 +11,30 @@
 namespace brevinor {
 namespace {
 
-std::string linePrefix() {
+std::string linePrefix(std::chrono::system_clock::time_point said) {
   using namespace std::chrono;
-  const auto now = system_clock::now();
-  const std::time_t seconds = system_clock::to_time_t(now);
-  const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+  const std::time_t seconds = system_clock::to_time_t(said);
+  const auto millis = duration_cast<milliseconds>(said.time_since_epoch()).count() % 1000;
   std::tm local{};
   localtime_r(&seconds, &local);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
-  // Only numbers go through the format; the message itself is appended afterwards, as bytes.
+  // Only numbers go through the format; the message itself is appended afterwards, as bytes. The
+  // main thread's id is the pid: every line names it, whichever thread writes.
+  const int pid = static_cast<int>(getpid());
   char prefix[96];
-  std::snprintf(prefix, sizeof prefix, "%s.%03d Brevinor[%d:%ld] ", stamp, static_cast<int>(millis),
-                static_cast<int>(getpid()), static_cast<long>(syscall(SYS_gettid)));
+  std::snprintf(prefix, sizeof prefix, "%s.%03d Brevinor[%d:%d] ", stamp, static_cast<int>(millis),
+                pid, pid);
   return prefix;
 }
 
 }  // namespace
 
 void logMessage(std::string_view message) {
+  logMessage(message, std::chrono::system_clock::now());
+}
+
+void logMessage(std::string_view message, std::chrono::system_clock::time_point said) {
   // A message that ends in a line break (ps's output does) ends its line there; "\r\n" is one
   // such break. Only that last break is taken as the line's end, so one more before it stays
   // visible as an escape and the log never holds an empty line.
@@ -39,7 +43,7 @@ void logMessage(std::string_view message) {
   } else if (message.ends_with('\n')) {
     message.remove_suffix(1);
   }
-  std::string line = linePrefix();
+  std::string line = linePrefix(said);
   line.reserve(line.size() + message.size() + 1);
   // A line break inside a message would let a crafted name or text forge whole log lines, so
   // the two characters that end a line are written as visible escapes; all else is verbatim.

@@ -76,8 +76,9 @@ for m in 600 644; do
 done
 # Users of the test's own, as uids without an account or a process, so that no other run counts
 # against their process limit: one whose log rotates, one who holds locks, one at the limit.
-unused() { ! getent passwd "$1" >/dev/null && ! pgrep -U "$1" >/dev/null; }
-for ((user = 20000 + RANDOM % 40000; ; user += 3)); do unused $user && unused $((user + 1)) && unused $((user + 2)) && break; done
+# (The users from user + 3 on are at the process limits 6 to 12 below.)
+unused() { local u && for u in "$@"; do ! getent passwd "$u" >/dev/null && ! pgrep -U "$u" >/dev/null || return 1; done; }
+for ((user = 20000 + RANDOM % 40000; ; user += 10)); do unused $(seq $user $((user + 9))) && break; done
 holder=$((user + 1)) limited=$((user + 2))
 # The user's own over-limit log in a folder users write but may not list, with another user holding
 # locks on the folder and the log (left readable to all), without locks at all, and with another user's file
@@ -123,6 +124,29 @@ done
 
 # === shown cases: on one display, all at once; each is ended once what matters is checked =======
 e2e_start_x
+# Turned away by a launching-process check that takes a second (a slow ps), on a display: nothing
+# beside the check may end the run or write on its own, at any process limit, on a display whose
+# cookie the run lacks (Xlib), with a broken user fonts.conf (fontconfig). Judged with the quick ones.
+slow() { BREVINOR_TEST_SLOW_PS=1 LD_PRELOAD=$no_flock run "$@"; }
+xauth -f "$E2E_TMP/cookie" add :0 . "$(mcookie)" 2>/dev/null && e2e_xvfb -auth "$E2E_TMP/cookie" && locked=$E2E_DISPLAY
+gate2=$'Log Open:Brevinor\nGiven App Name Optional("Editor")\nInside checkIfApplicationRunningPromptEnabled
+checkIfApplicationRunningPromptEnabled : Showing Brevinor\nchild process ID N : parent process id N
+current and previousParentPid are different -> false :N\nBrevinor: The Application is not running while patching, hence lunmark not shown'
+for c in {6..12} xauth fonts; do
+  mk slow-$c && e2e_agent_install "$R" Editor 1 && chmod 1777 "$L" && mkdir -p "$R/cfg/fontconfig" && echo '<fontconfig><x' >"$R/cfg/fontconfig/fonts.conf"
+  expect "launching-process check of a second, then turned away ($c): status 0, its lines only" 'same $ST 0' \
+    'same "$(cat $L/*0.log $R/stderr | sed -E "s/^$E2E_PREFIX//; s/[0-9]+/N/g; s/ +N/ N/g")" "$gate2"'
+  quick+=("$C")
+  case $c in
+    xauth) DISPLAY=$locked XAUTHORITY=$R/none slow "$bin" Editor ;;
+    fonts) XDG_CONFIG_HOME=$R/cfg slow "$bin" Editor ;;
+    *) slow prlimit --nproc="$c" setpriv --reuid=$((user + c - 3)) --regid=$((user + c - 3)) --clear-groups "$bin" Editor ;;
+  esac
+done
+# A line held back until the notice is wanted keeps the time it was said.
+mk held && LC_ALL=xx_XX.UTF-8 slow "$bin" Editor
+expect "unknown locale, a check of a second: shown, the held toolkit warning stamped before the check's end" 'test -n "$W"' \
+  't() { grep -F "$1" $(e2e_logfile $R) | cut -c1-23; } && [[ $(t "Locale not supported") < $(t "child process ID") ]]'
 shown='test -n "$W" && e2e_whole $(e2e_logfile $R) && ! grep -qE "WARNING|CRITICAL|Gdk-|Gtk-|Pango-" $(e2e_logfile $R) $R/stderr'
 mk ref && run "$bin" Editor && expect "Editor: shown, no toolkit warnings, then SIGTERM: status 143, every line whole" "$shown" 'same $ST 143' \
   'ref_geometry=$G ref_icon=$I'
@@ -155,7 +179,7 @@ mk bad-logo && echo 'not a picture' >"$R/$E2E_AGENT/images/rebranded-agent-logo.
   e2e_plist "$R/$E2E_AGENT/SystemData/rebrand.plist" '<key>IS_REBRANDED</key><string>TRUE</string>' && run "$bin" Editor &&
   expect "rebranded logo that is no picture: no icon of ours on the window, no toolkit warnings" "$shown" \
     "said 'Using Rebranded AppIcon $R/$E2E_AGENT/images/rebranded-agent-logo.png'" 'test "$I" != "$ref_icon"'
-for c in ref closed name-{0..3} bad-utf8-msg huge sigKILL env-hostile bad-logo; do
+for c in ref closed name-{0..3} bad-utf8-msg huge sigKILL env-hostile bad-logo held; do
   W=$(e2e_find_window "${P[$c]}" 40) || W=
   G=$([[ -z $W ]] || e2e_geometry "$W" | cut -d' ' -f3,4) I=$([[ -z $W ]] || xprop -id "$W" _NET_WM_ICON | md5sum)
   e2e_poll 10 grep -q 'Showing Notification' "$(e2e_logfile "$E2E_TMP/$c")" || true
