@@ -113,9 +113,10 @@ if [[ ! $manager =~ ^(xfwm4|fluxbox)$ ]] && grep -q _NET_WM_ACTION_MOVE <<<"$(e2
   e2e_check "the manager no longer offers to move it" e2e_not grep -q _NET_WM_ACTION_MOVE <<<"$(e2e_prop "$win" _NET_WM_ALLOWED_ACTIONS)"
 fi
 
-# --- a click on it leaves the keyboard and the active window with the user's window, moved off the
-# card first: i3 maps the card under a focused floating window, where no click reaches it.
-xdotool windowmove "$user" 0 0 sleep 0.3 && click "$user"
+# --- a click on it leaves the keyboard and the active window with the user's window. Where the card
+# is under that window (i3 maps it so), no click reaches the card unless the window is moved off it.
+above "$win" "$user" || xdotool windowmove "$user" 300 0 sleep 0.3
+click "$user"
 if ! e2e_poll 3 focused "$user"; then
   skipped "keys kept after a click" "n/a: a click does not focus a plain window"
 else
