@@ -15,11 +15,13 @@ struct ScreenPoint {
 
 /// Decides when a window that must not move is put back at its place.
 ///
-/// Every position away from the place is undone, whoever moved the window, except against a
-/// window manager that insists: when the window is found at the same wrong position a few times
-/// within a second, the keeper waits until the window has stayed still for a second (a drag held
-/// still, a manager's own rule) and then tries once more. After a few such rounds it gives up for
-/// good instead of flickering between the two places.
+/// Every position away from the place is undone, whoever moved the window, except while a window
+/// manager insists (a drag or a keyboard move it holds, a rule of its own): when the window is
+/// found at the same wrong position a few times within a second, the keeper pauses until the
+/// window has stayed still for a while and then tries again. Each round that finds the manager
+/// still insisting doubles the pause, up to a few seconds, so that it never fights a manager in a
+/// tight loop; once the window has held its place again the pauses start short again. It never
+/// gives up: a move left standing for good is what it is there to prevent.
 class PlaceKeeper {
  public:
   using Clock = std::chrono::steady_clock;
@@ -29,7 +31,7 @@ class PlaceKeeper {
   /// The window was seen at `seen` at `now`: true when it is to be put back at the place now.
   bool putBack(ScreenPoint seen, Clock::time_point now);
 
-  /// While waiting for the window to stay still: when to look again, even if nothing moves it.
+  /// While paused: when to look again, even if nothing moves the window.
   std::optional<Clock::time_point> lookAgainAt() const { return quietUntil_; }
 
  private:
@@ -38,11 +40,14 @@ class PlaceKeeper {
     Clock::time_point at;
   };
 
+  Clock::duration pause() const;
+
   ScreenPoint place_;
   std::vector<Undone> recent_;  // put-backs of the last second
   std::optional<Clock::time_point> quietUntil_;
   ScreenPoint lastSeen_;
-  int rounds_ = 0;
+  int rounds_ = 0;                              // insisting rounds since the place last held
+  std::optional<Clock::time_point> heldSince_;  // when it was last seen back at its place
 };
 
 }  // namespace brevinor

@@ -1,5 +1,7 @@
 #include "app/window_controller.h"
 
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <gdk/gdkx.h>
 
 #include <algorithm>
@@ -9,6 +11,22 @@ namespace {
 
 constexpr guint kBehaviourDelayMs = 1000;
 constexpr auto kLookAfterPutBack = std::chrono::milliseconds(250);
+constexpr long kSourcePager = 2;  // a request on the user's behalf, which managers always honour
+
+Window activeWindow(Display* display, Window root) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, remaining = 0;
+  unsigned char* data = nullptr;
+  Window active = None;
+  if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0, 1,
+                         False, XA_WINDOW, &type, &format, &count, &remaining, &data) == Success &&
+      type == XA_WINDOW && format == 32 && count == 1) {
+    active = *reinterpret_cast<const Window*>(data);
+  }
+  if (data) XFree(data);
+  return active;
+}
 
 }  // namespace
 
@@ -18,6 +36,7 @@ WindowController::WindowController(GtkWindow* window) : window_(window) {
 
 WindowController::~WindowController() {
   if (lookAgain_) g_source_remove(lookAgain_);
+  if (root_) gdk_window_remove_filter(root_, onRootEvent, this);
   if (window_) {
     g_signal_handlers_disconnect_by_data(window_, this);
     g_object_remove_weak_pointer(G_OBJECT(window_), reinterpret_cast<gpointer*>(&window_));
@@ -57,6 +76,7 @@ void WindowController::onMapped() {
   // map it under the focused window, hidden. Raise it once, as of now, without focusing it.
   if (GDK_IS_X11_WINDOW(surface)) {
     gdk_x11_window_set_user_time(surface, gdk_x11_get_server_time(surface));
+    watchActivation(surface);
   }
   gdk_window_raise(surface);
   keepPlace();
@@ -91,6 +111,42 @@ void WindowController::holdPlace() {
       this);
 }
 
+void WindowController::watchActivation(GdkWindow* surface) {
+  // Some managers (i3 on a click or a drag) make a window that takes no focus the active one all
+  // the same: the desktop, and the manager's own key bindings, then take the card for the window
+  // the user works in. Watching the active window tells which one to give that back to.
+  root_ = gdk_screen_get_root_window(gdk_window_get_screen(surface));
+  gdk_window_set_events(
+      root_, static_cast<GdkEventMask>(gdk_window_get_events(root_) | GDK_PROPERTY_CHANGE_MASK));
+  gdk_window_add_filter(root_, onRootEvent, this);
+  activationChanged(CurrentTime);
+}
+
+void WindowController::activationChanged(unsigned long time) {
+  GdkWindow* surface = window() ? gtk_widget_get_window(GTK_WIDGET(window())) : nullptr;
+  if (!surface) return;
+  Display* display = gdk_x11_display_get_xdisplay(gdk_window_get_display(surface));
+  const Window root = gdk_x11_window_get_xid(root_);
+  const Window own = gdk_x11_window_get_xid(surface);
+  const Window active = activeWindow(display, root);
+  // Only a change to this window is answered: a manager that insists is not fought.
+  const bool madeActive = active == own && lastActive_ != own;
+  lastActive_ = active;
+  if (active != own && active != None) userWindow_ = active;
+  if (!madeActive || userWindow_ == None) return;
+  // Asked as a pager asks, with the time of the change, which is after the gesture that made it.
+  XEvent request{};
+  request.xclient.type = ClientMessage;
+  request.xclient.window = userWindow_;
+  request.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+  request.xclient.format = 32;
+  request.xclient.data.l[0] = kSourcePager;
+  request.xclient.data.l[1] = static_cast<long>(time);
+  request.xclient.data.l[2] = static_cast<long>(own);
+  XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
+  XFlush(display);
+}
+
 void WindowController::applyWindowBehaviour() {
   // Each step looks for the window on its own: it may have gone in the meantime.
   if (window()) gtk_window_set_keep_above(window(), TRUE);
@@ -117,6 +173,15 @@ void WindowController::keepPlace() {
   gdk_window_get_origin(surface, &origin.x, &origin.y);
   gdk_window_get_root_origin(surface, &frame_.x, &frame_.y);
   keeper_.emplace(origin);
+}
+
+GdkFilterReturn WindowController::onRootEvent(GdkXEvent* xevent, GdkEvent*, gpointer self) {
+  const auto* event = static_cast<const XEvent*>(xevent);
+  if (event->type == PropertyNotify &&
+      event->xproperty.atom == gdk_x11_get_xatom_by_name("_NET_ACTIVE_WINDOW")) {
+    static_cast<WindowController*>(self)->activationChanged(event->xproperty.time);
+  }
+  return GDK_FILTER_CONTINUE;
 }
 
 }  // namespace brevinor

@@ -11,7 +11,9 @@ namespace brevinor {
 
 /// Owns the notice's window placement rules. One second after the window has loaded it makes
 /// the window stay above other windows, show on every workspace and refuse to be moved; until
-/// then the window has the plain behaviour of its layout.
+/// then the window has the plain behaviour of its layout. Whenever a window manager makes the
+/// window the active one (some do on a click, though it takes no focus), the window that was
+/// active before is made the active one again.
 class WindowController : public std::enable_shared_from_this<WindowController> {
  public:
   explicit WindowController(GtkWindow* window);
@@ -30,6 +32,9 @@ class WindowController : public std::enable_shared_from_this<WindowController> {
   void onMapped();
   void keepPlace();
   void holdPlace();
+  void watchActivation(GdkWindow* surface);
+  void activationChanged(unsigned long time);
+  static GdkFilterReturn onRootEvent(GdkXEvent* xevent, GdkEvent*, gpointer self);
 
   GtkWindow* window_;  // weak: cleared by GTK when the window goes away
   bool mapped_ = false;
@@ -38,6 +43,9 @@ class WindowController : public std::enable_shared_from_this<WindowController> {
   bool unmovable_ = false;
   std::optional<PlaceKeeper> keeper_;  // once unmovable and mapped
   guint lookAgain_ = 0;                // the keeper's next look while the window is being moved
+  GdkWindow* root_ = nullptr;          // on X11, watched for the active window
+  unsigned long userWindow_ = 0;       // the last active window other than this one
+  unsigned long lastActive_ = 0;
 };
 
 }  // namespace brevinor

@@ -18,9 +18,10 @@ packages=(
   # which dunst depends on), as JSON
   dbus-daemon dbus-bin dunst systemd jq
   # the desktop table: the window test under other window managers (marco aborts without the MATE
-  # settings schemas), mutter as a Wayland compositor with XWayland, and a pager's move (wmctrl)
+  # settings schemas), mutter as a Wayland compositor with XWayland, a pager's move (wmctrl), a
+  # taskbar's requests (python3's ctypes with libX11) and the keys a window gets (xev, x11-utils)
   xfwm4 metacity marco mate-settings-daemon-common mutter kwin-x11 fluxbox icewm i3-wm xwayland
-  wmctrl dbus
+  wmctrl dbus python3
   # hostile-input tests: chattr makes files and folders nobody may change, not even root
   e2fsprogs
   # making the resources

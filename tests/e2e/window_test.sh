@@ -42,11 +42,18 @@ above() {  # A B: the manager stacks A above B
     awk -v a="$(printf 0x%x "$1")" -v b="$(printf 0x%x "$2")" '$0 == a {i = NR} $0 == b {j = NR} END {exit !(i > j && j)}'
 }
 ms() { awk -v a="$shown" -v b="$1" 'BEGIN {printf "%d", (b - a) * 1000}'; }  # TIME: ms after the notice was shown
+# client_message NAME WIN DATA...: a request to the manager about WIN, as a pager or taskbar sends it
+client_message() { python3 -c 'import ctypes as c, sys; x = c.CDLL("libX11.so.6"); x.XOpenDisplay.restype = c.c_void_p; d = c.c_void_p(x.XOpenDisplay(None))
+x.XDefaultRootWindow.restype = c.c_ulong; e = (c.c_long * 24)(33, 0, 1, 0, int(sys.argv[2]), x.XInternAtom(d, sys.argv[1].encode(), 0), 32, *map(int, sys.argv[3:]))
+x.XSendEvent(d, c.c_ulong(x.XDefaultRootWindow(d)), 0, 0x180000, e); x.XCloseDisplay(d)' "$@"; }
+typed() { local n && n=$(grep -c KeyPress "$E2E_TMP/keys") || true; xdotool key a b c && e2e_poll 2 eval '(($(grep -c KeyPress "$E2E_TMP/keys") >= n + 3))'; }
 stamp() { date -d "$(grep -m1 -F "] $1" "$(e2e_logfile "$root")" | cut -c1-23)" +%s.%N; }  # MESSAGE: its log time
 
 # The window the user works in: focused, covering the corner the notice takes, with the time of
 # the user's last action noted as a toolkit does on input.
 user=$(plain_window user true 640x420-0+0)
+xev -id "$user" -event keyboard >"$E2E_TMP/keys" 2>&1 &  # every key the user's window gets
+e2e_track $!
 click "$user"
 user_focus=0 && e2e_poll 5 focused "$user" && user_focus=1
 xprop -id "$user" -f _NET_WM_USER_TIME 32c -set _NET_WM_USER_TIME 1000
@@ -106,20 +113,16 @@ if [[ ! $manager =~ ^(xfwm4|fluxbox)$ ]] && grep -q _NET_WM_ACTION_MOVE <<<"$(e2
   e2e_check "the manager no longer offers to move it" e2e_not grep -q _NET_WM_ACTION_MOVE <<<"$(e2e_prop "$win" _NET_WM_ALLOWED_ACTIONS)"
 fi
 
-# --- a click on it leaves the keyboard focus with the user's window
+# --- a click on it leaves the keyboard and the active window with the user's window. Where the card
+# is under that window (i3 maps it so), no click reaches the card unless the window is moved off it.
+above "$win" "$user" || xdotool windowmove "$user" 300 0 sleep 0.3
 click "$user"
 if ! e2e_poll 3 focused "$user"; then
-  skipped "focus kept after a click" "n/a: a click does not focus a plain window"
+  skipped "keys kept after a click" "n/a: a click does not focus a plain window"
 else
   click "$win"
-  column="focus kept after a click" what="a click on it leaves the keyboard focus on the user's window"
-  if focused "$user" && (($(active) != win)); then
-    e2e_check "$what" true; cell "$column"
-  else
-    # When a plain window that takes no input gets the focus too, the manager focuses whatever is clicked.
-    click "$user" && click "$(plain_window noinput false 200x80+80+600)"
-    if focused "$user"; then e2e_check "$what" false; cell "$column"; else skipped "$column" "lost, as to any window clicked"; fi
-  fi
+  e2e_check "after a click on it the user's window is the active one and gets the keys typed" eval 'e2e_poll 2 eval "((\$(active) != win))" && typed'
+  cell "keys kept after a click"
 fi
 
 # --- nobody moves it: the user's drag with the manager's own gesture, a pager's
@@ -141,7 +144,13 @@ for how in "user drag" '`wmctrl -e`' "moved by XMoveWindow"; do
   from=$(at "$user") && move "$how" "$user"
   if [[ $(at "$user") == "$from" ]]; then skipped "$how" "n/a: a plain window is not moved either" && continue; fi
   from=$(at "$win") && move "$how" "$win"
-  if e2e_poll 3 eval '[[ $(at "$win") == "$from" ]]' || kill -0 "$pid" 2>/dev/null; then
+  # On icewm also its keyboard move (a taskbar's "Move") for a few seconds, during which it insists:
+  # the notice is back once it ends, and the moves after it are undone too.
+  if [[ $how == "user drag" && $manager == icewm ]]; then
+    client_message _NET_WM_MOVERESIZE "$win" 0 0 10 1 1
+    for _ in 1 2 3; do xdotool sleep 0.1 key --delay 80 Left Left Left Left sleep 1; done && xdotool key Return
+  fi
+  if e2e_poll 4 eval '[[ $(at "$win") == "$from" ]]' || kill -0 "$pid" 2>/dev/null; then
     e2e_check "$how moves a plain window, the notice is back at $from" test "$(at "$win")" = "$from"
     cell "$how" held "moved to $(at "$win")"
   else

@@ -5,7 +5,7 @@
 using namespace brevinor;
 using namespace std::chrono_literals;
 
-TEST(PlaceKeeperTest, UndoesEveryMoveButWaitsOutAManagerThatInsistsAndGivesUpAfterThreeRounds) {
+TEST(PlaceKeeperTest, UndoesEveryMoveAndWaitsOutAManagerThatInsistsLongerEachRoundButNeverGivesUp) {
   PlaceKeeper keeper({900, 12});
   const auto at = [](int ms) { return PlaceKeeper::Clock::time_point(ms * 1ms); };
   const struct {
@@ -18,9 +18,11 @@ TEST(PlaceKeeperTest, UndoesEveryMoveButWaitsOutAManagerThatInsistsAndGivesUpAft
       {400, 300, 100, true}, {400, 300, 700, true}, {400, 300, 1300, true},  // now and then
       {400, 300, 1400, true}, {400, 300, 1500, false, 2500}, {400, 300, 2000, false, 2500},
       {380, 310, 2100, false, 3100}, {380, 310, 3000, false, 3100}, {380, 310, 3100, true},
-      {380, 310, 3200, true}, {380, 310, 3300, true}, {380, 310, 3400, false, 4400},
-      {380, 310, 4400, true}, {380, 310, 4500, true}, {380, 310, 4600, true},
-      {380, 310, 4700, false}, {10, 10, 9000, false},  // after three rounds: given up for good
+      {380, 310, 3200, true}, {380, 310, 3300, true}, {380, 310, 3400, false, 5400},  // twice as long
+      {380, 310, 5400, true}, {380, 310, 5500, true}, {380, 310, 5600, true},
+      {380, 310, 5700, false, 9700}, {380, 310, 9700, true}, {900, 12, 9710, false},  // it lets go
+      {10, 10, 11000, true}, {10, 10, 11100, true}, {10, 10, 11200, true},  // a second later: anew
+      {10, 10, 11300, false, 12300},
       // clang-format on
   };
   for (const auto& s : steps) {
