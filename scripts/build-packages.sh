@@ -84,7 +84,7 @@ for release in "${releases[@]}"; do
   if ((fuzz)); then
     echo "== $release: fuzzing and the record benchmark with libplist $(in_chroot "$dir" pkg-config --modversion libplist-2.0)"
     in_chroot "$dir" bash -euo pipefail -c "BREVINOR_FUZZ_BUILD_DIR=/build-fuzz bash /src/scripts/fuzz.sh $fuzz
-      cmake -B /build -DBREVINOR_BENCH=ON >/dev/null
+      cmake -S /src -B /build -DBREVINOR_BENCH=ON >/dev/null
       cmake --build /build --target bench_record_lookup >/dev/null && /build/bin/bench_record_lookup"
   fi
   rm -rf --one-file-system "$dir"

@@ -16,10 +16,12 @@ package=$(dpkg-deb -f "$deb" Package) files=$(dpkg -L "$(dpkg-deb -f "$deb" Pack
 # holds it (the session's leader), and their bus in their runtime folder.
 user=brevinor-e2e-$$ && useradd -m "$user" && uid=$(id -u "$user") && chmod 755 "$E2E_TMP"
 trap 'e2e_cleanup; userdel -r "$user" 2>/dev/null || true' EXIT
-# The server takes every cookie of its file, a client the one of its display's number.
-xauthority=/home/$user/.Xauthority cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
-runuser -u "$user" -- xauth -q -f "$xauthority" add :0 . "$cookie" 2>/dev/null
+# The X authority is where a display manager keeps it, not in ~/.Xauthority, so only the recipe's
+# XAUTHORITY lets the notice reach the display. The server takes every cookie of its file, a
+# client the one of its display's number.
 install -d -m 1777 /tmp/.X11-unix && install -d -m 700 -o "$user" "/run/user/$uid"
+xauthority=/run/user/$uid/Xauthority cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+runuser -u "$user" -- xauth -q -f "$xauthority" add :0 . "$cookie" 2>/dev/null
 E2E_XVFB_AS=$user e2e_xvfb -auth "$xauthority" && display=$E2E_DISPLAY
 runuser -u "$user" -- xauth -f "$xauthority" add "$display" . "$cookie"
 export DISPLAY=$display XAUTHORITY=$xauthority
@@ -35,7 +37,7 @@ recipe() {
   local go=$E2E_TMP/go-$1 root=$E2E_TMP/$1 xauthority started=$SECONDS
   xauthority=$(tr '\0' '\n' <"/proc/$leader/environ" | sed -n 's/^XAUTHORITY=//p')
   mkfifo "$go" && mkdir -p "$root"
-  e2e_launch "$root" env PULSE_SERVER=none bash -c 'read -r _ <"$0" && exec "$@"' "$go" \
+  e2e_launch "$root" env -u DISPLAY -u XAUTHORITY PULSE_SERVER=none bash -c 'read -r _ <"$0" && exec "$@"' "$go" \
     runuser -u "$user" -- env DISPLAY="$display" ${xauthority:+"XAUTHORITY=$xauthority"} \
     DBUS_SESSION_BUS_ADDRESS="unix:path=/run/user/$uid/bus" XDG_RUNTIME_DIR="/run/user/$uid" \
     brevinor "Text Editor"
@@ -44,7 +46,7 @@ recipe() {
   chmod 1777 "$root/$E2E_AGENT/logs/UserLogs" && echo >"$go"
   if [[ $1 == shown ]]; then
     e2e_check "the notice is mapped on the user's display" eval 'win=$(e2e_find_window "$(e2e_poll 10 pgrep -P "$E2E_PID")" 10)'
-    read -r wx wy ww _ <<<"$(e2e_geometry "${win:-0}")"
+    read -r wx wy ww _ <<<"$( ((E2E_OK)) && e2e_geometry "$win" || echo -1 -1 0)"
     right=$(($(xwininfo -root | awk '/^ *Width:/ {print $NF}') - wx - ww))
     e2e_check "top right (at $wx,$wy, $right px from the right edge)" test "$right" -ge 0 -a "$right" -le 60 -a "$wy" -ge 0 -a "$wy" -le 60
   fi
