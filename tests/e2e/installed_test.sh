@@ -11,7 +11,7 @@ source "$(dirname "$0")/lib.sh"
 
 e2e_setup
 apt-get install -y -qq "$deb" >"$E2E_TMP/apt.log" 2>&1 || { cat "$E2E_TMP/apt.log" >&2 && exit 1; }
-package=$(dpkg-deb -f "$deb" Package) files=$(dpkg -L "$(dpkg-deb -f "$deb" Package)")
+package=$(dpkg-deb -f "$deb" Package) && files=$(dpkg -L "$package")
 # The user's session: their display with its own X authority, a window manager whose environment
 # holds it (the session's leader), and their bus in their runtime folder.
 user=brevinor-e2e-$$ && useradd -m "$user" && uid=$(id -u "$user") && chmod 755 "$E2E_TMP"
@@ -32,7 +32,8 @@ e2e_track $!
 e2e_poll 15 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' && leader=$(pgrep -u "$user" -x openbox)
 
 # recipe CASE: the recipe's last lines on an agent install of its own, which records runuser's
-# pid as ps prints it before runuser starts; sets E2E_PID (runuser's) and E2E_STATUS.
+# pid as ps prints it before runuser starts; sets E2E_PID (runuser's), E2E_STATUS, E2E_SECONDS,
+# and log and msgs to the user's log file and its messages.
 recipe() {
   local go=$E2E_TMP/go-$1 root=$E2E_TMP/$1 xauthority started=$SECONDS
   xauthority=$(tr '\0' '\n' <"/proc/$leader/environ" | sed -n 's/^XAUTHORITY=//p')
