@@ -55,9 +55,10 @@ chroot_from() {
     mv "$cache/$release-base.tar.new" "$cache/$release-base.tar"
   fi
   mkdir -p "$dir"
-  if [[ -s $tar ]]; then tar -C "$dir" --numeric-owner -xf "$tar"; else tar -C "$dir" --numeric-owner -xf "$cache/$release-base.tar"; fi
+  local from=$tar && [[ -s $tar ]] || from=$cache/$release-base.tar
+  tar -C "$dir" --numeric-owner -xf "$from"
   in_chroot "$dir" apt-get update -qq
-  if [[ ! -s $tar && $2 != base ]]; then
+  if [[ ! -s $tar ]]; then
     echo "== $release: the chroot's packages ($2)"
     cp "$repo/scripts/install-deps.sh" "$dir/tmp-install-deps.sh"
     in_chroot "$dir" bash /tmp-install-deps.sh "${@:4}" >"$work/$release-$2-apt.log" 2>&1 ||
@@ -83,9 +84,11 @@ for release in "${releases[@]}"; do
   echo "== $release: $(cd "$build/packages/$release" && ls) in $((SECONDS - start)) s"
   if ((fuzz)); then
     echo "== $release: fuzzing and the record benchmark with libplist $(in_chroot "$dir" pkg-config --modversion libplist-2.0)"
+    # The chroot goes; what the fuzzers found is kept in the build folder.
     in_chroot "$dir" bash -euo pipefail -c "BREVINOR_FUZZ_BUILD_DIR=/build-fuzz bash /src/scripts/fuzz.sh $fuzz
       cmake -S /src -B /build -DBREVINOR_BENCH=ON >/dev/null
-      cmake --build /build --target bench_record_lookup >/dev/null && /build/bin/bench_record_lookup"
+      cmake --build /build --target bench_record_lookup >/dev/null && /build/bin/bench_record_lookup" ||
+      { cp -r "$dir/build-fuzz/crashes" "$build/fuzz-crashes-$release" 2>/dev/null; exit 1; }
   fi
   rm -rf --one-file-system "$dir"
   if ((try)); then
