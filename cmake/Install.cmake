@@ -46,12 +46,31 @@ set(CPACK_PACKAGE_NAME brevinor)
 # The version is the project's (CMakeLists.txt); the maintainer is set here only, and the control
 # file, changelog and copyright file take both from these.
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# Each Debian release gets a build of its own, versioned the way Debian versions a rebuild for a
+# release (0.1.0-1~deb12u1, 0.1.0-1~deb13u1), so that one apt repository can hold them side by side
+# and each release's apt picks its own. The release is the build machine's.
+file(STRINGS /etc/os-release os_release REGEX "^(ID|VERSION_ID|VERSION_CODENAME)=")
+foreach(field ID VERSION_ID VERSION_CODENAME)
+  string(REGEX REPLACE "(^|.*;)${field}=\"?([^\";]*).*" "\\2" os_${field} "${os_release}")
+endforeach()
+if(os_ID STREQUAL debian AND os_VERSION_ID MATCHES "^[0-9]+$")
+  set(revision "1~deb${os_VERSION_ID}u1")
+else()
+  set(revision 1)
+endif()
+set(BREVINOR_PACKAGE_REVISION ${revision} CACHE STRING "The Debian revision of the package")
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${BREVINOR_PACKAGE_REVISION})
+set(BREVINOR_PACKAGE_VERSION ${PROJECT_VERSION}-${BREVINOR_PACKAGE_REVISION})
+set(BREVINOR_PACKAGE_SUITE ${os_VERSION_CODENAME})
+if(NOT BREVINOR_PACKAGE_SUITE OR NOT os_ID STREQUAL debian)
+  set(BREVINOR_PACKAGE_SUITE unstable)
+endif()
 set(CPACK_PACKAGE_VENDOR "Brevinor developers")
 set(CPACK_PACKAGE_CONTACT "Brevinor developers <brevinor-developers@lists.brevinor.org>")
 
 # The package's copyright file and changelog, as Debian places them (a `cmake --install` tree
-# gets them too).
-foreach(doc copyright changelog)
+# gets them too); a package with a Debian revision keeps its changelog as changelog.Debian.
+foreach(doc copyright changelog.Debian)
   configure_file(cmake/debian/${doc}.in ${CMAKE_BINARY_DIR}/share/doc/brevinor/${doc} @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/share/doc/brevinor/${doc} DESTINATION share/doc/brevinor)
 endforeach()
@@ -89,7 +108,7 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
 set(BREVINOR_CPACK_STAGE ${CMAKE_BINARY_DIR}/cpack-stage.cmake)
 file(WRITE ${BREVINOR_CPACK_STAGE} [=[
 file(GLOB_RECURSE compressed "${CPACK_TEMPORARY_DIRECTORY}/*/share/man/man*/*.[0-9]"
-     "${CPACK_TEMPORARY_DIRECTORY}/*/share/doc/brevinor/changelog")
+     "${CPACK_TEMPORARY_DIRECTORY}/*/share/doc/brevinor/changelog.Debian")
 file(GLOB_RECURSE binaries "${CPACK_TEMPORARY_DIRECTORY}/*/bin/brevinor"
      "${CPACK_TEMPORARY_DIRECTORY}/*/lib/brevinor/*.so")
 foreach(file IN LISTS compressed)

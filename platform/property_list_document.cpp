@@ -3,6 +3,7 @@
 #include <plist/plist.h>
 
 #include "platform/bounded_file.h"
+#include "platform/plist_parse.h"
 #include "platform/property_list_guard.h"
 
 namespace brevinor {
@@ -33,7 +34,7 @@ PropertyListReading readPropertyListDictionary(const std::string& path) {
   if (auto refusal = propertyListRefusal(bytes)) return failed("refused: " + *refusal);
 
   plist_t root = nullptr;
-  if (!bytes.empty()) plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+  if (!bytes.empty()) parsePropertyList(bytes, &root);
   if (!root) return failed("not a property list");
   PropertyListDocument document(root);
   const PropertyListKind kind = document.root().kind();

@@ -4,7 +4,7 @@
 # committed by accident. Prints, per target, the executions, executions per second and coverage
 # (libFuzzer's cov: edges and ft: features); fails when any target crashes, leaks or hangs, and
 # then keeps the reproducer under the build folder's crashes/.
-# Usage (as root on Debian 12): scripts/fuzz.sh [SECONDS]   (default 60)
+# Usage (as root on Debian 12 or 13): scripts/fuzz.sh [SECONDS]   (default 60)
 # BREVINOR_FUZZ_BUILD_DIR picks another build folder than ./build-fuzz.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,7 +12,7 @@ seconds=${1:-60}
 build=${BREVINOR_FUZZ_BUILD_DIR:-$repo/build-fuzz}
 targets=(property_list_dictionary startup_decision)
 
-bash "$repo/scripts/install-deps.sh"
+bash "$repo/scripts/install-deps.sh" fuzz
 CXX=clang++ cmake -S "$repo/fuzz" -B "$build" -G Ninja >/dev/null
 cmake --build "$build" -j2
 

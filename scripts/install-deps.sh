@@ -1,13 +1,30 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages, everything that building, testing and showing the notice needs.
+# Installs, from Debian's packages, what building, testing and showing the notice needs, on
+# Debian 12 or 13. Usage: scripts/install-deps.sh [GROUP...]   (default: every group)
+#   package  what builds the program and its Debian package and checks it (lintian, hardening)
+#   fuzz     clang with libFuzzer and its sanitizer runtimes, and the seeds' plistutil
+#   tests    the rest: the tests' displays, window managers, sound and buses, the demo, and
+#            mmdebstrap for the per-release packages (scripts/build-packages.sh)
+#   try      only what the installed package's test needs beside the package (a display, a
+#            window manager, a session bus, X tools, man): its chroot has nothing else
 set -euo pipefail
+groups=(package fuzz tests)
+(($# == 0)) || groups=("$@")
 
-packages=(
-  # build
-  build-essential cmake ninja-build pkg-config clang-format
-  libgtk-3-dev libcanberra-dev libplist-dev libgtest-dev libgmock-dev
+package=(
+  build-essential cmake ninja-build pkg-config
+  libgtk-3-dev libcanberra-dev libplist-dev
+  scdoc man-db groff-base dpkg-dev  # the manual page, its check (man -l), the package's dpkg-shlibdeps
+  lintian devscripts  # the package's checks: lintian, and hardening-check from devscripts
+)
+# The sanitizer and libFuzzer runtimes are versioned like the release's default clang
+# (14 on Debian 12, 19 on Debian 13): ask apt which clang that is.
+fuzz=(cmake ninja-build pkg-config libplist-dev clang libplist-utils)
+try=(xvfb xauth openbox xdotool x11-utils dbus-daemon man-db)
+tests=(
+  clang-format libgtest-dev libgmock-dev
   # run: image loaders (ICNS is among the extra ones), sound through PulseAudio
-  libgdk-pixbuf-2.0-0 libcanberra0 libcanberra-pulse
+  libgdk-pixbuf-2.0-0 libcanberra-pulse
   procps  # ps for the launching-process check; pgrep for the tests' own users
   # the desktop's light or dark preference (its settings schema; dconf reads the stored value)
   gsettings-desktop-schemas dconf-gsettings-backend
@@ -26,18 +43,28 @@ packages=(
   e2fsprogs
   # making the resources
   librsvg2-bin icnsutils
-  scdoc man-db groff-base dpkg-dev  # the manual page, its check (man -l), the package's dpkg-shlibdeps
-  lintian devscripts  # the package's checks: lintian, and hardening-check from devscripts
-  # fuzzing (clang with libFuzzer and its sanitizer runtimes) and its binary seed property lists
-  clang libclang-rt-14-dev libplist-utils
+  mmdebstrap  # a clean chroot of each release for its package
 )
 
+export DEBIAN_FRONTEND=noninteractive
+clang_version() { apt-cache depends clang 2>/dev/null | sed -nE 's/^ *Depends: clang-([0-9]+)$/\1/p' | head -n1; }
+wanted=()
+for group in "${groups[@]}"; do
+  case $group in
+    package) wanted+=("${package[@]}") ;;
+    fuzz)
+      [[ -n $(clang_version) ]] || apt-get update -qq
+      wanted+=("${fuzz[@]}" "libclang-rt-$(clang_version)-dev") ;;
+    tests) wanted+=("${tests[@]}") ;;
+    try) wanted+=("${try[@]}") ;;
+    *) echo "unknown group $group (package, fuzz, tests, try)" >&2 && exit 2 ;;
+  esac
+done
 missing=()
-for p in "${packages[@]}"; do
+for p in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if ((${#missing[@]})); then
-  export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

@@ -78,14 +78,14 @@ e2e_start_x() {
   kill -0 "$wm" 2>/dev/null || { cat "$E2E_TMP/wm.log" >&2 && return 1; }
 }
 
-# e2e_xvfb [ARG...]: Xvfb (given ARGs) on a free display; sets E2E_DISPLAY. Each takes a number whose lock it gets:
-# servers picking one themselves (-displayfd alone) take no lock, and two started in the same
-# instant then shared a number.
+# e2e_xvfb [XVFB_ARG...]: Xvfb on a free display, as the user E2E_XVFB_AS when set; sets
+# E2E_DISPLAY. Each takes a number whose lock it gets: servers picking one themselves (-displayfd
+# alone) take no lock, and two started in the same instant then shared a number.
 e2e_xvfb() {
   local numfile=$E2E_TMP/display-$RANDOM n pid tries
   for ((n = 100 + RANDOM % 800, tries = 0; tries < 50; n++, tries++)); do
     : >"$numfile"
-    Xvfb ":$n" -displayfd 3 -screen 0 1280x800x24 -nolisten tcp "$@" 3>"$numfile" >/dev/null 2>&1 &
+    ${E2E_XVFB_AS:+runuser -u "$E2E_XVFB_AS" --} Xvfb ":$n" "$@" -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
     pid=$!
     e2e_poll 15 eval '[[ -s $numfile ]] || ! kill -0 $pid 2>/dev/null' && [[ -s $numfile ]] && break
   done
