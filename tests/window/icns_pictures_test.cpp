@@ -1,8 +1,12 @@
 #include "app/icns_pictures.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <string>
+
+#include "app/gtk_application_services.h"
 
 using namespace brevinor;
 
@@ -13,9 +17,9 @@ std::string bigEndian(std::size_t value) {
 std::string entry(const std::string& type, const std::string& data) {
   return type + bigEndian(data.size() + 8) + data;
 }
-/// The start of a PNG stream of the given width: signature, IHDR chunk length and type, width.
-std::string png(std::size_t width) {
-  return "\x89PNG\r\n\x1a\n" + bigEndian(13) + "IHDR" + bigEndian(width);
+/// The start of a square PNG stream: signature, IHDR chunk length and type, width and height.
+std::string png(std::size_t side) {
+  return "\x89PNG\r\n\x1a\n" + bigEndian(13) + "IHDR" + bigEndian(side) + bigEndian(side);
 }
 
 TEST(IcnsPicturesTest, FindsThePngPicturesUpToTheFirstFaultAndPicksTheOneThatFits) {
@@ -41,4 +45,25 @@ TEST(IcnsPicturesTest, FindsThePngPicturesUpToTheFirstFaultAndPicksTheOneThatFit
     EXPECT_EQ(pictureThatFits(pictures, side)->side, fits) << side;
   }
   EXPECT_FALSE(pictureThatFits({}, 64));
+}
+
+// A picture with a side over 4096 is no image, alone or in an icon family; one within is shown.
+TEST(IcnsPicturesTest, PicturesLongerThan4096ASideAreNotDecoded) {
+  const std::filesystem::path folder = "/tmp/brevinor-pictures-" + std::to_string(getpid());
+  std::filesystem::create_directory(folder);
+  for (const auto& [width, height, shown] : {std::tuple{4096, 1, true}, {1, 4097, false}}) {
+    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
+    gchar* bytes = nullptr;
+    gsize size = 0;
+    ASSERT_TRUE(gdk_pixbuf_save_to_buffer(pixbuf, &bytes, &size, "png", nullptr, nullptr));
+    std::ofstream(folder / "logo.png") << std::string(bytes, size);
+    std::ofstream(folder / "logo.icns") << entry("icns", entry("ic10", {bytes, size}));
+    g_free(bytes), g_object_unref(pixbuf);
+    for (const char* name : {"logo.png", "logo.icns"}) {
+      EXPECT_EQ(GtkApplicationServices({}, nullptr, folder).loadImage(folder / name) != nullptr,
+                shown)
+          << name << " " << height;
+    }
+  }
+  std::filesystem::remove_all(folder);
 }
