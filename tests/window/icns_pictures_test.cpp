@@ -1,11 +1,10 @@
 #include "app/icns_pictures.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <fstream>
 #include <string>
 
+#include "app/gobject_ptr.h"
 #include "app/gtk_application_services.h"
 
 using namespace brevinor;
@@ -49,21 +48,19 @@ TEST(IcnsPicturesTest, FindsThePngPicturesUpToTheFirstFaultAndPicksTheOneThatFit
 
 // A picture with a side over 4096 is no image, alone or in an icon family; one within is shown.
 TEST(IcnsPicturesTest, PicturesLongerThan4096ASideAreNotDecoded) {
-  const std::filesystem::path folder = "/tmp/brevinor-pictures-" + std::to_string(getpid());
-  std::filesystem::create_directory(folder);
-  for (const auto& [width, height, shown] : {std::tuple{4096, 1, true}, {1, 4097, false}}) {
-    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
-    gchar* bytes = nullptr;
+  const std::string folder = g_dir_make_tmp("brevinor-pictures-XXXXXX", nullptr);
+  for (const auto& [width, height] : {std::pair{4096, 1}, {1, 4097}}) {
+    auto pixbuf = adoptObject(gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height));
+    gchar* png = nullptr;
     gsize size = 0;
-    ASSERT_TRUE(gdk_pixbuf_save_to_buffer(pixbuf, &bytes, &size, "png", nullptr, nullptr));
-    std::ofstream(folder / "logo.png") << std::string(bytes, size);
-    std::ofstream(folder / "logo.icns") << entry("icns", entry("ic10", {bytes, size}));
-    g_free(bytes), g_object_unref(pixbuf);
-    for (const char* name : {"logo.png", "logo.icns"}) {
-      EXPECT_EQ(GtkApplicationServices({}, nullptr, folder).loadImage(folder / name) != nullptr,
-                shown)
-          << name << " " << height;
+    ASSERT_TRUE(gdk_pixbuf_save_to_buffer(pixbuf.get(), &png, &size, "png", nullptr, nullptr));
+    for (const auto& [name, bytes] : {std::pair{"/a.png", std::string(png, size)},
+                                      {"/a.icns", entry("icns", entry("ic10", {png, size}))}}) {
+      g_file_set_contents((folder + name).c_str(), bytes.data(), bytes.size(), nullptr);
+      auto image = GtkApplicationServices({}, nullptr, folder).loadImage(folder + name);
+      EXPECT_EQ(image != nullptr, height == 1) << name;
     }
+    g_free(png);
   }
   std::filesystem::remove_all(folder);
 }
