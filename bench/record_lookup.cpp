@@ -1,8 +1,9 @@
 // What the launching-process check spends on its record file, without the ps child: reading the
 // record and looking up one application. Honest records of 10 to 10,000 applications in XML and
-// binary form, the largest ones under the 1 MiB cap, and the costliest crafted files: the worst
-// the guard lets through (each of its XML limits nearly reached in one file; a binary list of
-// shared references at its node limit) and ones it refuses.
+// binary form, the largest ones under the 1 MiB cap, a settings file carrying a shell script, and
+// the costliest crafted files: the worst the guard lets through (each of its XML limits nearly
+// reached in one file; binary lists of shared references at its node and byte limits) and ones
+// it refuses.
 
 #include <plist/plist.h>
 

@@ -6,6 +6,7 @@
 
 #include "app/gobject_ptr.h"
 #include "app/gtk_application_services.h"
+#include "tests/unit/support/test_support.h"
 
 using namespace brevinor;
 
@@ -48,19 +49,18 @@ TEST(IcnsPicturesTest, FindsThePngPicturesUpToTheFirstFaultAndPicksTheOneThatFit
 
 // A picture with a side over 4096 is no image, alone or in an icon family; one within is shown.
 TEST(IcnsPicturesTest, PicturesLongerThan4096ASideAreNotDecoded) {
-  const std::string folder = g_dir_make_tmp("brevinor-pictures-XXXXXX", nullptr);
+  const TemporaryFolder folder;
   for (const auto& [width, height] : {std::pair{4096, 1}, {1, 4097}}) {
     auto pixbuf = adoptObject(gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height));
     gchar* png = nullptr;
     gsize size = 0;
     ASSERT_TRUE(gdk_pixbuf_save_to_buffer(pixbuf.get(), &png, &size, "png", nullptr, nullptr));
-    for (const auto& [name, bytes] : {std::pair{"/a.png", std::string(png, size)},
-                                      {"/a.icns", entry("icns", entry("ic10", {png, size}))}}) {
-      g_file_set_contents((folder + name).c_str(), bytes.data(), bytes.size(), nullptr);
-      auto image = GtkApplicationServices({}, nullptr, folder).loadImage(folder + name);
-      EXPECT_EQ(image != nullptr, height == 1) << name;
+    for (const std::string& path :
+         {folder.write("a.png", {png, size}),
+          folder.write("a.icns", entry("icns", entry("ic10", {png, size})))}) {
+      EXPECT_EQ(GtkApplicationServices({}, nullptr, {}).loadImage(path) != nullptr, height == 1)
+          << path;
     }
     g_free(png);
   }
-  std::filesystem::remove_all(folder);
 }
