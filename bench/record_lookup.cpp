@@ -89,7 +89,7 @@ std::string collidingKeys(std::size_t count) {
 /// to the cap.
 std::string worstXml() {
   std::string body = "<key>Lunmark</key><dict>" + collidingKeys(890) + "</dict>";
-  body += "<key>flood</key><string>" + times("&amp;", 41'000) + times("a", 2'200) + "</string>";
+  body += "<key>flood</key><string>" + times("&amp;", 35'800) + times("a", 400) + "</string>";
   body += "<key>deep</key>" + times("<array>", 16'380) + times("</array>", 16'380);
   body += "<key>pad</key><array>";
   const std::size_t used = body.size() + 200;

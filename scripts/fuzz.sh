@@ -71,7 +71,7 @@ xml='q(<?xml version="1.0"?><plist version="1.0"><dict><key>k</key>)'
 bin='sub shared { my ($n, $o) = @_; my $a = "\xAF\x12" . pack("N", $n) . "\x01" x $n;
   my $d = "bplist00" . $a . $o; $d . pack("NN", 8, 8 + length $a) . "\0" x 6 . "\x04\x01"
   . pack("Q>Q>Q>", 2, 0, length $d) }'
-seed references "print $xml, '<string>', '&amp;' x 41000, 'a' x 2200, '</string></dict></plist>'"
+seed references "print $xml, '<string>', '&amp;' x 35800, 'a' x 400, '</string></dict></plist>'"
 seed nesting "print $xml, '<array>' x 16383, '</array>' x 16383, '</dict></plist>'"
 seed nodes "print $xml, '<array>', '<true/>' x 140000, '</array></dict></plist>'"
 seed bytes "$bin print shared(64, \"\\x5F\\x12\" . pack('N', 500000) . 'a' x 500000)"
