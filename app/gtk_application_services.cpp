@@ -16,7 +16,7 @@ namespace {
 // 128 device pixels, and a huge file must not cost a huge bitmap.
 constexpr int kLargestDecodedSide = 256;
 // Pictures with a side longer than this are not decoded at all (no image, as for a file that
-// cannot be decoded): decoding one costs its whole bitmap first, 64 MiB and about 0.1 s at this
+// cannot be decoded): decoding one costs its whole bitmap first, 64 MiB and 0.2 s here at this
 // side, while the largest icon a desktop or an icon family carries is 1024 pixels.
 constexpr int kLargestPictureSide = 4096;
 // An icon family holds a handful of pictures of at most a few hundred KiB each.
