@@ -1,8 +1,10 @@
 #include "app/gtk_application_services.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/gtk_banner.h"
 #include "app/icns_pictures.h"
@@ -13,6 +15,10 @@ namespace {
 // Pictures larger than this are scaled down while they are decoded: the banner shows at most
 // 128 device pixels, and a huge file must not cost a huge bitmap.
 constexpr int kLargestDecodedSide = 256;
+// Pictures with a side longer than this are not decoded at all (no image, as for a file that
+// cannot be decoded): decoding one costs its whole bitmap first, 64 MiB and 0.2 s here at this
+// side, while the largest icon a desktop or an icon family carries is 1024 pixels.
+constexpr int kLargestPictureSide = 4096;
 // An icon family holds a handful of pictures of at most a few hundred KiB each.
 constexpr goffset kLargestIconFamily = 4 << 20;
 
@@ -26,25 +32,30 @@ GdkPixbuf* decodePng(std::string_view png) {
   return pixbuf ? GDK_PIXBUF(g_object_ref(pixbuf)) : nullptr;
 }
 
-/// The picture of an icon family that fits a square of `side` device pixels, decoded; none when
-/// the file is not a family with PNG pictures (gdk-pixbuf's own loader then has its go).
-GdkPixbuf* decodeFittingIconFamilyPicture(const std::string& path, int side) {
+/// The picture of an icon family that fits a square of `side` device pixels, decoded, or null
+/// when none is small enough to decode; none when the file is not a family with PNG pictures
+/// (gdk-pixbuf's own loader then has its go).
+std::optional<GdkPixbuf*> decodeFittingIconFamilyPicture(const std::string& path, int side) {
   auto file = adoptObject(g_file_new_for_path(path.c_str()));
   auto info = adoptObject(g_file_query_info(
       file.get(), G_FILE_ATTRIBUTE_STANDARD_SIZE "," G_FILE_ATTRIBUTE_STANDARD_TYPE,
       G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
   if (!info || g_file_info_get_file_type(info.get()) != G_FILE_TYPE_REGULAR ||
       g_file_info_get_size(info.get()) > kLargestIconFamily) {
-    return nullptr;
+    return std::nullopt;
   }
   gchar* bytes = nullptr;
   gsize length = 0;
   if (!g_file_load_contents(file.get(), nullptr, &bytes, &length, nullptr, nullptr)) {
-    return nullptr;
+    return std::nullopt;
   }
-  GdkPixbuf* pixbuf = nullptr;
-  const auto picture = pictureThatFits(pngPicturesOfIconFamily({bytes, length}), side);
-  if (picture) pixbuf = decodePng(picture->png);
+  std::vector<IcnsPicture> pictures = pngPicturesOfIconFamily({bytes, length});
+  std::optional<GdkPixbuf*> pixbuf;
+  if (!pictures.empty()) {
+    std::erase_if(pictures, [](const IcnsPicture& p) { return p.side > kLargestPictureSide; });
+    const auto picture = pictureThatFits(pictures, side);
+    pixbuf = picture ? decodePng(picture->png) : nullptr;
+  }
   g_free(bytes);
   return pixbuf;
 }
@@ -82,14 +93,19 @@ std::shared_ptr<const Image> GtkApplicationServices::loadImage(const std::string
   if (path.ends_with(".icns")) {
     const int scale = window_ ? gtk_widget_get_scale_factor(GTK_WIDGET(window_)) : 1;
     const int side = kBannerIconSide * scale;
-    if (GdkPixbuf* picture = decodeFittingIconFamilyPicture(path, side)) {
-      lastDecoded_ = {path, std::make_shared<PixbufImage>(adoptObject(picture))};
+    if (const auto picture = decodeFittingIconFamilyPicture(path, side)) {
+      if (!*picture) return nullptr;
+      lastDecoded_ = {path, std::make_shared<PixbufImage>(adoptObject(*picture))};
       return lastDecoded_.second;
     }
   }
+  // The size from the header first: a picture too large is never decoded.
   int width = 0;
   int height = 0;
-  if (!gdk_pixbuf_get_file_info(path.c_str(), &width, &height)) return nullptr;
+  if (!gdk_pixbuf_get_file_info(path.c_str(), &width, &height) ||
+      std::max(width, height) > kLargestPictureSide) {
+    return nullptr;
+  }
   GError* error = nullptr;
   GdkPixbuf* pixbuf = std::max(width, height) <= kLargestDecodedSide
                           ? gdk_pixbuf_new_from_file(path.c_str(), &error)

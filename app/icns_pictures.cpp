@@ -3,6 +3,7 @@
 
 #include "app/icns_pictures.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace brevinor {
@@ -11,7 +12,7 @@ namespace {
 constexpr std::string_view kFamilyMagic = "icns";
 constexpr std::string_view kPngSignature = "\x89PNG\r\n\x1a\n";
 constexpr std::size_t kHeaderSize = 8;  // four-letter type, then a big-endian length
-// The PNG signature, the first chunk's length and type ("IHDR"), then the width.
+// The PNG signature, the first chunk's length and type ("IHDR"), then the width and height.
 constexpr std::size_t kPngWidthOffset = 16;
 
 std::uint32_t bigEndian32(std::string_view bytes, std::size_t at) {
@@ -21,14 +22,16 @@ std::uint32_t bigEndian32(std::string_view bytes, std::size_t at) {
   return byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
 }
 
-std::optional<int> pngWidth(std::string_view data) {
-  if (data.size() < kPngWidthOffset + 4 || !data.starts_with(kPngSignature) ||
+/// The longer side, whatever its length: a caller must see a picture too large to decode.
+std::optional<int> pngSide(std::string_view data) {
+  if (data.size() < kPngWidthOffset + 8 || !data.starts_with(kPngSignature) ||
       data.substr(12, 4) != "IHDR") {
     return std::nullopt;
   }
-  const std::uint32_t width = bigEndian32(data, kPngWidthOffset);
-  if (width == 0 || width > 1 << 16) return std::nullopt;
-  return static_cast<int>(width);
+  const std::uint32_t side =
+      std::max(bigEndian32(data, kPngWidthOffset), bigEndian32(data, kPngWidthOffset + 4));
+  if (side == 0 || side > INT32_MAX) return std::nullopt;
+  return static_cast<int>(side);
 }
 
 }  // namespace
@@ -43,7 +46,7 @@ std::vector<IcnsPicture> pngPicturesOfIconFamily(std::string_view file) {
     const std::size_t length = bigEndian32(file, at + 4);
     if (length < kHeaderSize || length > end - at) break;
     const std::string_view data = file.substr(at + kHeaderSize, length - kHeaderSize);
-    if (const auto width = pngWidth(data)) pictures.push_back({*width, data});
+    if (const auto side = pngSide(data)) pictures.push_back({*side, data});
     at += length;
   }
   return pictures;

@@ -8,7 +8,7 @@ namespace brevinor {
 
 /// One PNG-coded picture inside an icon family (.icns) file.
 struct IcnsPicture {
-  int side;              ///< its width in pixels, as its PNG header says
+  int side;              ///< its longer side in pixels, as its PNG header says
   std::string_view png;  ///< the whole PNG stream, inside the file's bytes
 };
 

@@ -1,8 +1,9 @@
 // What the launching-process check spends on its record file, without the ps child: reading the
 // record and looking up one application. Honest records of 10 to 10,000 applications in XML and
-// binary form, the largest ones under the 1 MiB cap, and the costliest crafted files: the worst
-// the guard lets through (each of its XML limits nearly reached in one file; a binary list of
-// shared references at its node limit) and ones it refuses.
+// binary form, the largest ones under the 1 MiB cap, a settings file carrying a shell script, and
+// the costliest crafted files: the worst the guard lets through (each of its XML limits nearly
+// reached in one file; binary lists of shared references at its node and byte limits) and ones
+// it refuses.
 
 #include <plist/plist.h>
 
@@ -88,7 +89,7 @@ std::string collidingKeys(std::size_t count) {
 /// to the cap.
 std::string worstXml() {
   std::string body = "<key>Lunmark</key><dict>" + collidingKeys(890) + "</dict>";
-  body += "<key>flood</key><string>" + times("&amp;", 7'000) + times("a", 3'300) + "</string>";
+  body += "<key>flood</key><string>" + times("&amp;", 35'800) + times("a", 400) + "</string>";
   body += "<key>deep</key>" + times("<array>", 16'380) + times("</array>", 16'380);
   body += "<key>pad</key><array>";
   const std::size_t used = body.size() + 200;
@@ -96,13 +97,46 @@ std::string worstXml() {
   return kXmlHead + body + kXmlTail;
 }
 
-/// The root dictionary holds an array of `references` references to one shared string.
-std::string sharedReferences(std::size_t references) {
+/// The root dictionary holds an array of `references` references to one shared string of
+/// `length` bytes (libplist writes each distinct value once).
+std::string sharedReferences(std::size_t references, std::size_t length) {
+  const std::string text(length, 'a');
   plist_t shared = plist_new_array();
-  for (std::size_t i = 0; i < references; ++i) plist_array_append_item(shared, plist_new_bool(1));
+  for (std::size_t i = 0; i < references; ++i) {
+    plist_array_append_item(shared, plist_new_string(text.c_str()));
+  }
   plist_t root = plist_new_dict();
   plist_dict_set_item(root, "Lunmark", shared);
   return written(root, true);
+}
+
+/// A string of `length` bytes referenced `references` times, with one-byte references as no
+/// writer makes them: 190,000 references to 700 KB fit in 890 KB.
+std::string sharedStringFlood(std::size_t references, std::size_t length) {
+  const auto be = [](std::uint64_t value) {
+    std::string out;
+    for (int shift = 56; shift >= 0; shift -= 8) out += static_cast<char>(value >> shift);
+    return out;
+  };
+  std::string out = "bplist00";
+  const std::uint64_t arrayAt = out.size();
+  out += "\xAF\x13" + be(references) + std::string(references, '\x01');
+  const std::uint64_t stringAt = out.size();
+  out += "\x5F\x13" + be(length) + std::string(length, 'a');
+  const std::uint64_t tableAt = out.size();
+  out += be(arrayAt) + be(stringAt);
+  return out + std::string(6, '\0') + "\x08\x01" + be(2) + be(0) + be(tableAt);
+}
+
+/// A settings file that carries a shell script of 150 KB with 19,000 references in it.
+std::string scriptSettings() {
+  const std::string line =
+      "if [ &quot;$state&quot; &gt; &quot;$limit&quot; ]; then echo &quot;patched $name&quot; "
+      "&gt;&amp;2 &amp;&amp; exit 1; fi\n";
+  return kXmlHead +
+         ("<key>IS_REBRANDED</key><true/><key>script</key><string>" + times(line, 1'737) +
+          "</string>") +
+         kXmlTail;
 }
 
 }  // namespace
@@ -119,8 +153,13 @@ int main() {
       {"binary, 10 applications", [] { return record(10, true); }},
       {"binary, 10000 applications", [] { return record(10'000, true); }},
       {"binary, 38000 applications", [] { return record(38'000, true); }},
+      {"XML settings with a 150 KB shell script", scriptSettings},
       {"crafted XML at every limit", worstXml},
-      {"crafted binary, 200000 shared nodes", [] { return sharedReferences(199'996); }},
+      {"crafted binary, 200000 shared nodes", [] { return sharedReferences(199'996, 0); }},
+      {"crafted binary, 200000 x a 32-byte string", [] { return sharedReferences(199'996, 32); }},
+      {"crafted binary, 64 x a 500 KB string", [] { return sharedReferences(64, 512'000); }},
+      {"crafted binary, refused: 190000 x 700 KB",
+       [] { return sharedStringFlood(190'000, 700'000); }},
       {"crafted XML, refused: 16384 colliding keys",
        [] { return kXmlHead + collidingKeys(16'384) + kXmlTail; }},
       {"crafted XML, refused: 200000 references",

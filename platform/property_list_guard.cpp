@@ -44,10 +44,13 @@ std::optional<std::string> xmlRefusal(std::string_view xml) {
 
   std::size_t textStart = 0;
   for (std::size_t at = xml.find('<'); textStart < xml.size(); at = xml.find('<', at + 1)) {
-    // The text up to this tag: each reference in it moves the rest of the text.
+    // The text up to this tag: libplist decodes each reference in it by moving the rest of
+    // the text, so each costs the bytes after it, a quadratic cost in all.
     const std::string_view text = xml.substr(textStart, at - textStart);
-    referenceWork +=
-        static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '&')) * text.size();
+    for (std::size_t ref = text.find('&'); ref != std::string_view::npos;
+         ref = text.find('&', ref + 1)) {
+      referenceWork += text.size() - ref;
+    }
     if (at == std::string_view::npos) break;
     textStart = at + 1;
     const std::string_view tag = xml.substr(at);
@@ -105,6 +108,13 @@ class BinaryWalk {
     std::uint64_t references = 0;  ///< for a dictionary, keys and values together
     std::size_t referencesAt = 0;
     std::uint64_t keyCount = 0;  ///< the first this many references must name strings
+    std::uint64_t payload = 0;   ///< the bytes libplist copies for a string or data
+  };
+
+  /// What one reference to an object costs once libplist has parsed it: its whole subtree.
+  struct Cost {
+    std::uint64_t nodes = 1;
+    std::uint64_t bytes = kBinaryNodeBytes;
   };
 
   /// A container being walked.
@@ -112,7 +122,7 @@ class BinaryWalk {
     std::uint64_t object;
     Shape shape;
     std::uint64_t next = 0;
-    std::uint64_t nodes = 1;
+    Cost cost = {};
     std::uint64_t height = 1;
   };
 
@@ -221,20 +231,32 @@ class BinaryWalk {
     shape.references = shape.container ? count * (type == 0xD ? 2 : 1) : 0;
     shape.keyCount = type == 0xD ? count : 0;
     shape.referencesAt = at;
+    // A UTF-16 string becomes UTF-8 in a buffer of four bytes a unit.
+    shape.payload = type == 0x4 || type == 0x5 ? count : type == 0x6 ? 4 * count : 0;
     return std::nullopt;
   }
 
-  std::string tooManyNodes() const {
-    return "more than " + std::to_string(kMaxBinaryNodes) + " nodes once references are expanded";
+  /// Adds a child's cost to its container's; why the sum is too much, if it is. Every sum is
+  /// checked, so none can overflow.
+  static std::optional<std::string> add(Frame& frame, const Cost& child) {
+    frame.cost.nodes += child.nodes;
+    frame.cost.bytes += child.bytes;
+    if (frame.cost.nodes > kMaxBinaryNodes) {
+      return "more than " + std::to_string(kMaxBinaryNodes) + " nodes once references are expanded";
+    }
+    if (frame.cost.bytes > kMaxBinaryBytes) {
+      return "more than " + std::to_string(kMaxBinaryBytes) + " bytes once references are expanded";
+    }
+    return std::nullopt;
   }
   std::string tooDeep() const { return "nesting deeper than " + std::to_string(kMaxBinaryDepth); }
 
-  /// Depth-first from the root, each object examined once: a finished object's node count and
-  /// height are kept, so a shared one costs a lookup per reference, not a second walk.
+  /// Depth-first from the root, each object examined once: a finished object's cost and height
+  /// are kept, so a shared one costs a lookup per reference, not a second walk.
   std::optional<std::string> walkFromRoot() {
     const auto objects = static_cast<std::size_t>(objectCount_);
     std::vector<State> states(objects, State::unseen);
-    std::vector<std::uint64_t> nodes(objects, 0);
+    std::vector<Cost> costs(objects);
     std::vector<std::uint32_t> heights(objects, 0);
     std::vector<bool> strings(objects, false);
     std::vector<Frame> stack;
@@ -251,12 +273,11 @@ class BinaryWalk {
         const Frame finished = frame;
         stack.pop_back();
         states[finished.object] = State::done;
-        nodes[finished.object] = finished.nodes;
+        costs[finished.object] = finished.cost;
         heights[finished.object] = static_cast<std::uint32_t>(finished.height);
         if (!stack.empty()) {
-          stack.back().nodes += finished.nodes;
           stack.back().height = std::max(stack.back().height, finished.height + 1);
-          if (stack.back().nodes > kMaxBinaryNodes) return tooManyNodes();
+          if (auto tooMuch = add(stack.back(), finished.cost)) return tooMuch;
         }
         continue;
       }
@@ -270,9 +291,8 @@ class BinaryWalk {
       if (states[child] == State::open) return "a cycle of references";
       if (states[child] == State::done) {
         // Seen before: a string or a finished container, already checked.
-        frame.nodes += nodes[child];
         frame.height = std::max<std::uint64_t>(frame.height, heights[child] + 1);
-        if (frame.nodes > kMaxBinaryNodes) return tooManyNodes();
+        if (auto tooMuch = add(frame, costs[child])) return tooMuch;
         if (stack.size() - 1 + frame.height > kMaxBinaryDepth) return tooDeep();
         if (isKey && !strings[child]) return "a dictionary key that is not a string";
         continue;
@@ -282,10 +302,9 @@ class BinaryWalk {
       if (isKey && !shape.string) return "a dictionary key that is not a string";
       if (!shape.container) {
         states[child] = State::done;
-        nodes[child] = 1;
+        costs[child].bytes += shape.payload;
         strings[child] = shape.string;
-        ++frame.nodes;
-        if (frame.nodes > kMaxBinaryNodes) return tooManyNodes();
+        if (auto tooMuch = add(frame, costs[child])) return tooMuch;
         continue;
       }
       if (stack.size() + 1 > kMaxBinaryDepth) return tooDeep();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <regex>
 
 #include "platform/property_list_document.h"
@@ -46,24 +47,46 @@ std::string times(const std::string& text, std::size_t count) {
   while (count--) out += text;
   return out;
 }
-
 TEST(PropertyListGuardTest, EachFileIsReadOrRefusedWithOneLine) {
   TemporaryFolder folder;
   const std::string x = object(0x5, 1, "x"), dict = object(0xD, 1, be(1) + be(2)),
-                    deep = "refused: nesting deeper than 512",
-                    key = "refused: a dictionary key that is not a string",
-                    nodes = "refused: more than 200000 nodes once references are expanded";
+                    key = "refused: a dictionary key that is not a string";
   // 600 nested arrays; the first refers to the 400th before the second, so the tail below the
   // 400th is first walked shallow and too deep only when reached again along the chain.
   std::vector<std::string> shared = chain(600);
   shared[2] = array({402, 3});
   std::string badOffset = binaryFile({dict, x, x});
   badOffset.replace(badOffset.size() - 44, 4, "\xff\xff\xff\xff");
+  // Each limit, a file that reaches it with n and exceeds it with n + 1, and the refusal.
   // clang-format off
-  const std::pair<std::string, std::string> cases[] = {
-      {binaryFile({array(std::vector(199'999, 1u)), x}), "the root is an array, not a dictionary"},
-      {binaryFile({array(std::vector(200'000, 1u)), x}), nodes},
-      {binaryFile(chain(511)), ""}, {binaryFile(chain(512)), deep}, {binaryFile(shared), deep},
+  const std::tuple<std::function<std::string(std::size_t)>, std::size_t, std::string> limits[] = {
+      // 3 + 1000 * n nodes: each reference to the shared array costs its 1000.
+      {[&](std::size_t n) { return binaryFile({dict, x, array(std::vector(n, 3u)),
+                                               array(std::vector(999, 1u))}); },
+       199, "refused: more than 200000 nodes once references are expanded"},
+      // 128 * 67 + 1 + 64 * n bytes: each reference copies the string.
+      {[&](std::size_t n) { return binaryFile({dict, x, array(std::vector(64, 3u)),
+                                               object(0x5, n, std::string(n, 'a'))}); },
+       524'153, "refused: more than 33554432 bytes once references are expanded"},
+      {[](std::size_t n) { return binaryFile(chain(n)); }, 511, "refused: nesting deeper than 512"},
+      {[](std::size_t n) { return dictionaryPlist("<key>k</key>" + times("<array>", n) +
+                                                  times("</array>", n)); },
+       16'383, "refused: more than 16384 dictionaries and arrays in XML"},
+      // 8192 * n + 2.5 * 8192 * 8193 bytes moved: each reference moves the rest of its text.
+      {[](std::size_t n) { return dictionaryPlist("<key>k</key><string>" + times("&amp;", 8192) +
+                                                  std::string(n, 'a') + "</string>"); },
+       372'733, "refused: references in XML too costly to decode"},
+      // n keys of 2n - 2 bytes in one bucket: n * n * (2n + 14).
+      {[](std::size_t n) { std::string k;  // "Ez" and "FY" hash alike
+                           for (std::size_t i = 0; i < n; ++i) k += "<key>" + times("Ez", i) +
+                             times("FY", n - 1 - i) + "</key><true/>";
+                           return dictionaryPlist(k); },
+       253, "refused: XML keys that collide in libplist's table"},
+      {[](std::size_t n) { return dictionaryPlist(std::string(n, ' ')); }, (1 << 20) - 63,
+       "cannot read %: larger than 1048576 bytes"},
+  };
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {binaryFile(shared), "refused: nesting deeper than 512"},
       {binaryFile({dict, x, array({2})}), "refused: a cycle of references"},
       {binaryFile({dict, x, array({9})}), "refused: object reference out of range"},
       {binaryFile({dict, x, "\x55xx"}), "refused: object runs past the data"},
@@ -74,15 +97,15 @@ TEST(PropertyListGuardTest, EachFileIsReadOrRefusedWithOneLine) {
       {binaryFile({dict, x, "\x70"}), "refused: unknown object type"},
       {binaryFile({dict, x, object(0x5, 3, "a\0b"s)}), "refused: a string holding U+0000"},
       {"bplist00", "refused: binary data too short"}, {"{}", "not a property list"},
-      {dictionaryPlist("<key>k</key>" + times("<array>", 16'383) + times("</array>", 16'383)), ""},
-      {dictionaryPlist("<key>k</key>" + times("<array>", 16'384) + times("</array>", 16'384)),
-       "refused: more than 16384 dictionaries and arrays in XML"},
       {dictionaryPlist("<key>k</key><string>a\0b</string>"s), "refused: a NUL byte in XML"},
-      {dictionaryPlist(std::string((1 << 20) - 63, ' ')), ""},  // 1 MiB
-      {dictionaryPlist(std::string((1 << 20) - 62, ' ')),
-       "cannot read %: larger than 1048576 bytes"},
+      // A settings file carrying a shell script: 19,107 references in 208 KB.
+      {dictionaryPlist("<key>script</key><string>" + times("if [ &quot;$state&quot; &gt; &quot;"
+          "$limit&quot; ]; then echo &quot;patched $name&quot; &gt;&amp;2 &amp;&amp; exit 1; fi\n",
+          1737) + "</string>"), ""},
   };
   // clang-format on
+  for (const auto& [make, n, refusal] : limits)
+    cases.insert(cases.end(), {{make(n), ""}, {make(n + 1), refusal}});
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const std::string path = folder.write("crafted.plist", cases[i].first);
     const PropertyListReading reading = readPropertyListDictionary(path);

@@ -4,6 +4,10 @@
 
 #include <string>
 
+#include "app/gobject_ptr.h"
+#include "app/gtk_application_services.h"
+#include "tests/unit/support/test_support.h"
+
 using namespace brevinor;
 
 std::string bigEndian(std::size_t value) {
@@ -13,9 +17,9 @@ std::string bigEndian(std::size_t value) {
 std::string entry(const std::string& type, const std::string& data) {
   return type + bigEndian(data.size() + 8) + data;
 }
-/// The start of a PNG stream of the given width: signature, IHDR chunk length and type, width.
-std::string png(std::size_t width) {
-  return "\x89PNG\r\n\x1a\n" + bigEndian(13) + "IHDR" + bigEndian(width);
+/// The start of a square PNG stream: signature, IHDR chunk length and type, width and height.
+std::string png(std::size_t side) {
+  return "\x89PNG\r\n\x1a\n" + bigEndian(13) + "IHDR" + bigEndian(side) + bigEndian(side);
 }
 
 TEST(IcnsPicturesTest, FindsThePngPicturesUpToTheFirstFaultAndPicksTheOneThatFits) {
@@ -41,4 +45,22 @@ TEST(IcnsPicturesTest, FindsThePngPicturesUpToTheFirstFaultAndPicksTheOneThatFit
     EXPECT_EQ(pictureThatFits(pictures, side)->side, fits) << side;
   }
   EXPECT_FALSE(pictureThatFits({}, 64));
+}
+
+// A picture with a side over 4096 is no image, alone or in an icon family; one within is shown.
+TEST(IcnsPicturesTest, PicturesLongerThan4096ASideAreNotDecoded) {
+  const TemporaryFolder folder;
+  for (const auto& [width, height] : {std::pair{4096, 1}, {1, 4097}}) {
+    auto pixbuf = adoptObject(gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height));
+    gchar* png = nullptr;
+    gsize size = 0;
+    ASSERT_TRUE(gdk_pixbuf_save_to_buffer(pixbuf.get(), &png, &size, "png", nullptr, nullptr));
+    for (const std::string& path :
+         {folder.write("a.png", {png, size}),
+          folder.write("a.icns", entry("icns", entry("ic10", {png, size})))}) {
+      EXPECT_EQ(GtkApplicationServices({}, nullptr, {}).loadImage(path) != nullptr, height == 1)
+          << path;
+    }
+    g_free(png);
+  }
 }
