@@ -21,7 +21,7 @@ constexpr unsigned kKeyBuckets = 4096;
 constexpr unsigned kOddKeyBucket = kKeyBuckets;  // keys whose bytes libplist would decode first
 
 unsigned keyBucket(std::string_view key) {
-  unsigned hash = 5381u + static_cast<unsigned>(PLIST_KEY);
+  unsigned hash = 5381u;  // libplist's own hash of a key's bytes
   for (const char c : key) hash = hash * 33u + static_cast<unsigned>(static_cast<signed char>(c));
   return hash & (kKeyBuckets - 1);
 }

@@ -42,6 +42,14 @@ std::vector<std::string> chain(std::uint32_t levels) {
   for (std::uint32_t i = 2; i <= levels + 1; ++i) objects.push_back(array({i + 1}));
   return objects.push_back(object(0x5, 1, "x")), objects;
 }
+
+// The bucket of libplist's dictionary table that a key lands in, as libplist computes it.
+unsigned libplistBucket(const std::string& key) {
+  unsigned hash = 5381;
+  for (const char c : key) hash = hash * 33 + static_cast<unsigned>(c);
+  return hash % 4096;
+}
+
 std::string times(const std::string& text, std::size_t count) {
   std::string out;
   while (count--) out += text;
@@ -76,10 +84,16 @@ TEST(PropertyListGuardTest, EachFileIsReadOrRefusedWithOneLine) {
       {[](std::size_t n) { return dictionaryPlist("<key>k</key><string>" + times("&amp;", 8192) +
                                                   std::string(n, 'a') + "</string>"); },
        372'733, "refused: references in XML too costly to decode"},
-      // n keys of 2n - 2 bytes in one bucket: n * n * (2n + 14).
-      {[](std::size_t n) { std::string k;  // "Ez" and "FY" hash alike
-                           for (std::size_t i = 0; i < n; ++i) k += "<key>" + times("Ez", i) +
-                             times("FY", n - 1 - i) + "</key><true/>";
+      // n keys of 3 to 2n + 1 bytes in one bucket, each "FY" * i and three letters:
+      // n * n * (2n + 17).
+      {[](std::size_t n) { std::string k;
+                           for (std::size_t i = 0; i < n; ++i) {
+                             std::string key = times("FY", i) + "AAA";
+                             for (int j = 0; libplistBucket(key) != 0; ++j) {
+                               for (int d = 0; d < 3; ++d) key[2 * i + d] = 'A' + (j >> (5 * d)) % 26;
+                             }
+                             k += "<key>" + key + "</key><true/>";
+                           }
                            return dictionaryPlist(k); },
        253, "refused: XML keys that collide in libplist's table"},
       {[](std::size_t n) { return dictionaryPlist(std::string(n, ' ')); }, (1 << 20) - 63,
