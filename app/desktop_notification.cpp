@@ -17,17 +17,61 @@ constexpr const char* kService = "org.freedesktop.Notifications";
 constexpr const char* kObjectPath = "/org/freedesktop/Notifications";
 constexpr const char* kInterface = "org.freedesktop.Notifications";
 constexpr const char* kTitle = "Brevinor";
+// A bus answers a client's greeting within milliseconds; GLib's own wait for that has no end, so a
+// bus that accepts and never answers would hold the run for ever.
+constexpr guint kBusPatienceMs = 2000;
 // A service that does not answer must not hold the run; starting one on demand takes far less.
 constexpr int kCallTimeoutMs = 5000;
+// What the run's end waits for the service to take its notification back (it answers within a
+// millisecond or two); the service's own expiry closes it in any case.
+constexpr int kCloseTimeoutMs = 500;
 // As long as the window would stay; the run closes the notification when it ends in any case.
 constexpr gint32 kExpireTimeoutMs = 15000;
 constexpr int kNotShownStatus = 1;
 
 GVariant* callService(GDBusConnection* bus, const char* method, GVariant* arguments,
-                      const char* replyType, GError** error) {
+                      const char* replyType, GError** error, int timeoutMs = kCallTimeoutMs) {
   return g_dbus_connection_call_sync(bus, kService, kObjectPath, kInterface, method, arguments,
-                                     G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NONE,
-                                     kCallTimeoutMs, nullptr, error);
+                                     G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NONE, timeoutMs,
+                                     nullptr, error);
+}
+
+/// The session bus, or none when there is none or it has not answered within the patience. Its
+/// connection is made on a context of this call's own, which nothing runs afterwards: a connection
+/// still under way then never reports to it.
+GObjectPtr<GDBusConnection> sessionBus() {
+  struct Wait {
+    GDBusConnection* bus = nullptr;
+    bool over = false;
+  } wait;
+  GMainContext* context = g_main_context_new();
+  g_main_context_push_thread_default(context);
+  GCancellable* cancellable = g_cancellable_new();
+  g_bus_get(
+      G_BUS_TYPE_SESSION, cancellable,
+      [](GObject*, GAsyncResult* result, gpointer data) {
+        auto& done = *static_cast<Wait*>(data);
+        done.bus = g_bus_get_finish(result, nullptr);
+        done.over = true;
+      },
+      &wait);
+  GSource* timeout = g_timeout_source_new(kBusPatienceMs);
+  g_source_set_callback(
+      timeout,
+      [](gpointer over) {
+        *static_cast<bool*>(over) = true;
+        return G_SOURCE_REMOVE;
+      },
+      &wait.over, nullptr);
+  g_source_attach(timeout, context);
+  while (!wait.over) g_main_context_iteration(context, TRUE);
+  g_source_destroy(timeout);
+  g_source_unref(timeout);
+  g_cancellable_cancel(cancellable);  // lets a connection still under way give up where it can
+  g_object_unref(cancellable);
+  g_main_context_pop_thread_default(context);
+  g_main_context_unref(context);
+  return adoptObject(wait.bus);
 }
 
 /// Whether the service shows markup in a body; none when the bus has no notification service.
@@ -66,8 +110,8 @@ class DesktopNotification : public ImageView, public TextField, public VisualEff
     g_signal_connect(application_.get(), "activate", G_CALLBACK(onActivate), this);
     const int status = g_application_run(application_.get(), 0, nullptr);
     if (id_) {
-      GVariant* reply =
-          callService(bus_, "CloseNotification", g_variant_new("(u)", id_), "()", nullptr);
+      GVariant* reply = callService(bus_, "CloseNotification", g_variant_new("(u)", id_), "()",
+                                    nullptr, kCloseTimeoutMs);
       if (reply) g_variant_unref(reply);
     }
     return status != 0 ? status : status_;
@@ -141,7 +185,7 @@ class DesktopNotification : public ImageView, public TextField, public VisualEff
 }  // namespace
 
 int showAsDesktopNotification(const NoticeRequest& request) {
-  auto bus = adoptObject(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
+  auto bus = sessionBus();
   if (!bus) return kNoDisplay;
   // The bus going away must not end the run before its log is written.
   g_dbus_connection_set_exit_on_close(bus.get(), FALSE);

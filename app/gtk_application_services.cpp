@@ -1,7 +1,11 @@
 #include "app/gtk_application_services.h"
 
+#include <canberra.h>
+
 #include <algorithm>
+#include <memory>
 #include <optional>
+#include <semaphore>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -60,15 +64,49 @@ std::optional<GdkPixbuf*> decodeFittingIconFamilyPicture(const std::string& path
   return pixbuf;
 }
 
+/// A sound to play: the package's own file when there is one, else the sound theme's event.
+struct Sound {
+  std::optional<std::string> file;
+  std::string event;
+};
+
+/// Plays `data` (a Sound, then owned here) to its end, then lets go of the sound server. The
+/// context is the thread's own: a started sound is cut off when its context goes.
+gpointer playToEnd(gpointer data) {
+  const std::unique_ptr<Sound> sound(static_cast<Sound*>(data));
+  ca_context* context = nullptr;
+  if (ca_context_create(&context) != CA_SUCCESS) return nullptr;
+  ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Brevinor", CA_PROP_APPLICATION_ID,
+                          "brevinor", nullptr);
+  std::binary_semaphore finished(0);
+  auto play = [&](const char* key, const std::string& value) {
+    ca_proplist* properties = nullptr;
+    if (ca_proplist_create(&properties) != CA_SUCCESS) return false;
+    ca_proplist_sets(properties, key, value.c_str());
+    ca_proplist_sets(properties, CA_PROP_MEDIA_ROLE, "event");
+    const bool started = ca_context_play_full(
+                             context, 0, properties,
+                             [](ca_context*, uint32_t, int, void* done) {
+                               static_cast<std::binary_semaphore*>(done)->release();
+                             },
+                             &finished) == CA_SUCCESS;
+    ca_proplist_destroy(properties);
+    return started;
+  };
+  // When a sound started, its callback comes exactly once.
+  if ((sound->file && play(CA_PROP_MEDIA_FILENAME, *sound->file)) ||
+      play(CA_PROP_EVENT_ID, sound->event)) {
+    finished.acquire();
+  }
+  ca_context_destroy(context);
+  return nullptr;
+}
+
 }  // namespace
 
 GtkApplicationServices::GtkApplicationServices(std::function<void()> quit, GtkWindow* window,
                                                std::filesystem::path resourceDirectory)
     : quit_(std::move(quit)), window_(window), resourceDirectory_(std::move(resourceDirectory)) {}
-
-GtkApplicationServices::~GtkApplicationServices() {
-  if (sound_) ca_context_destroy(sound_);
-}
 
 void GtkApplicationServices::setAccessoryActivationPolicy() {
   if (!window_) return;  // a notice without a window has no taskbar entry to hide
@@ -132,35 +170,23 @@ void GtkApplicationServices::setApplicationIcon(std::shared_ptr<const Image> ima
 }
 
 void GtkApplicationServices::playSound(std::string_view name) {
-  // Reaching the sound server can take a while; it happens once the window is on screen, so the
-  // notice never waits for it. The context lives as long as these services do.
-  using Request = std::pair<GtkApplicationServices*, std::string>;
+  // Started once the window is on screen, so that reaching the sound server never takes from the
+  // first frame; on a thread of its own that nothing waits for, so that a server that accepts and
+  // never answers (a stopped one, say) blocks that thread alone, and the run still ends on time.
+  using Pending = std::unique_ptr<Sound>;
   g_idle_add_full(
       G_PRIORITY_LOW,
       [](gpointer data) -> gboolean {
-        const auto& [self, sound] = *static_cast<Request*>(data);
-        self->startSound(sound);
+        // Without a thread there is no sound: libcanberra's PulseAudio driver needs one too.
+        auto& sound = *static_cast<Pending*>(data);
+        if (GThread* player = g_thread_try_new("sound", playToEnd, sound.get(), nullptr)) {
+          sound.release();  // the player's now
+          g_thread_unref(player);
+        }
         return G_SOURCE_REMOVE;
       },
-      new Request(this, std::string(name)),
-      [](gpointer data) { delete static_cast<Request*>(data); });
-}
-
-void GtkApplicationServices::startSound(const std::string& name) {
-  if (!sound_ && ca_context_create(&sound_) != CA_SUCCESS) {
-    sound_ = nullptr;
-    return;
-  }
-  ca_context_change_props(sound_, CA_PROP_APPLICATION_NAME, "Brevinor", CA_PROP_APPLICATION_ID,
-                          "brevinor", nullptr);
-  // The package's own sound first, then the desktop sound theme's event of the same name.
-  if (const auto file = resourcePath(name, "oga")) {
-    if (ca_context_play(sound_, 0, CA_PROP_MEDIA_FILENAME, file->c_str(), CA_PROP_MEDIA_ROLE,
-                        "event", nullptr) == CA_SUCCESS) {
-      return;
-    }
-  }
-  ca_context_play(sound_, 0, CA_PROP_EVENT_ID, name.c_str(), CA_PROP_MEDIA_ROLE, "event", nullptr);
+      new Pending(new Sound{resourcePath(name, "oga"), std::string(name)}),
+      [](gpointer data) { delete static_cast<Pending*>(data); });
 }
 
 void GtkApplicationServices::scheduleOneShot(std::chrono::milliseconds delay,

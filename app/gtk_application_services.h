@@ -1,6 +1,5 @@
 #pragma once
 
-#include <canberra.h>
 #include <gtk/gtk.h>
 
 #include <filesystem>
@@ -17,7 +16,6 @@ class GtkApplicationServices : public ApplicationServices {
   /// `quit` ends the application's main loop.
   GtkApplicationServices(std::function<void()> quit, GtkWindow* window,
                          std::filesystem::path resourceDirectory);
-  ~GtkApplicationServices() override;
   GtkApplicationServices(const GtkApplicationServices&) = delete;
   GtkApplicationServices& operator=(const GtkApplicationServices&) = delete;
 
@@ -31,13 +29,10 @@ class GtkApplicationServices : public ApplicationServices {
   void terminate() override;
 
  private:
-  void startSound(const std::string& name);
-
   std::function<void()> quit_;
   GtkWindow* window_;
   std::filesystem::path resourceDirectory_;
   std::pair<std::string, std::shared_ptr<const Image>> lastDecoded_;
-  ca_context* sound_ = nullptr;  // lives as long as the run, so a started sound plays to its end
 };
 
 }  // namespace brevinor

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "app/app_delegate.h"
 #include "app/color_scheme.h"
@@ -29,18 +30,52 @@ constexpr int kScreenMargin = 12;
 constexpr int kNoticeSpacing = 8;  // between notices stacked in the corner
 constexpr double kCardRadius = 14.0;
 
-/// The desktop's interface settings, as a thread's result.
+// How long the card, once built, waits for the desktop's settings. They are read on a thread of
+// their own meanwhile and are there by then (read within 15 ms of the reader's start with eight
+// runs started together on two cores, and waited for at most 10 us); a reader held up longer (a
+// settings backend stuck on a file) leaves the card to GTK's theme rather than delay it.
+constexpr gint64 kSettingsPatience = 100 * G_TIME_SPAN_MILLISECOND;
+
+// The reader's result, handed over as soon as it is read: the reader then goes on to the session
+// bus, which may never answer. GLib's statics have nothing to destroy at exit, when the reader
+// may still be stuck.
+GMutex settingsLock;
+GCond settingsHandedOver;
+bool settingsDelivered = false;
+bool settingsAbandoned = false;  // the card stopped waiting: the reader drops what it read
+GSettings* deliveredSettings = nullptr;
+
+/// The settings reader's thread: the desktop's interface settings, then the session bus.
 gpointer readDesktopSettings(gpointer) {
   auto settings = desktopInterfaceSettings();
+  const bool listening = settings != nullptr;
+  g_mutex_lock(&settingsLock);
+  if (!settingsAbandoned) deliveredSettings = settings.release();
+  settingsDelivered = true;
+  g_cond_signal(&settingsHandedOver);
+  g_mutex_unlock(&settingsLock);
   // The settings hear of changes over the session bus. Its shared connection raises SIGTERM when
   // the bus goes away (a session started with dbus-run-session that ends); the notice still has
-  // its 15 seconds to run.
-  if (settings) {
+  // its 15 seconds to run. A bus that accepts and never answers holds this thread alone.
+  if (listening) {
     if (auto bus = adoptObject(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr))) {
       g_dbus_connection_set_exit_on_close(bus.get(), FALSE);
     }
   }
-  return settings.release();
+  return nullptr;
+}
+
+/// What `reader` hands over within the patience, or none; the reader is let go either way.
+GObjectPtr<GSettings> awaitDesktopSettings(GThread* reader) {
+  const gint64 deadline = g_get_monotonic_time() + kSettingsPatience;
+  g_mutex_lock(&settingsLock);
+  while (!settingsDelivered && g_cond_wait_until(&settingsHandedOver, &settingsLock, deadline)) {
+  }
+  settingsAbandoned = true;
+  auto settings = adoptObject(std::exchange(deliveredSettings, nullptr));
+  g_mutex_unlock(&settingsLock);
+  g_thread_unref(reader);
+  return settings;
 }
 
 /// Everything one run of the notice owns, from the application's start-up to its shutdown.
@@ -62,8 +97,8 @@ class NoticeApplication {
     loop_ = g_main_loop_new(nullptr, FALSE);
     NoticeWindow::useStyle();
     buildWindow();
-    colorScheme_ = followDesktopColorScheme(adoptObject(static_cast<GSettings*>(
-        settingsReader ? g_thread_join(settingsReader) : readDesktopSettings(nullptr))));
+    colorScheme_ = followDesktopColorScheme(settingsReader ? awaitDesktopSettings(settingsReader)
+                                                           : desktopInterfaceSettings());
     // The first layout loads the theme's styles and the fonts while nothing waits for them.
     gtk_widget_get_preferred_size(GTK_WIDGET(window()), nullptr, nullptr);
   }
