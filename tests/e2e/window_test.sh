@@ -46,7 +46,7 @@ ms() { awk -v a="$shown" -v b="$1" 'BEGIN {printf "%d", (b - a) * 1000}'; }  # T
 client_message() { python3 -c 'import ctypes as c, sys; x = c.CDLL("libX11.so.6"); x.XOpenDisplay.restype = c.c_void_p; d = c.c_void_p(x.XOpenDisplay(None))
 x.XDefaultRootWindow.restype = c.c_ulong; e = (c.c_long * 24)(33, 0, 1, 0, int(sys.argv[2]), x.XInternAtom(d, sys.argv[1].encode(), 0), 32, *map(int, sys.argv[3:]))
 x.XSendEvent(d, c.c_ulong(x.XDefaultRootWindow(d)), 0, 0x180000, e); x.XCloseDisplay(d)' "$@"; }
-typed() { local n && n=$(grep -c KeyPress "$E2E_TMP/keys") || true; xdotool key a b c && e2e_poll 2 eval '(($(grep -c KeyPress "$E2E_TMP/keys") >= n + 3))'; }
+typed() { local n && n=$(grep -c KeyPress "$E2E_TMP/keys") || true; xdotool key a b c && e2e_poll 5 eval '(($(grep -c KeyPress "$E2E_TMP/keys") >= n + 3))'; }
 stamp() { date -d "$(grep -m1 -F "] $1" "$(e2e_logfile "$root")" | cut -c1-23)" +%s.%N; }  # MESSAGE: its log time
 
 # The window the user works in: focused, covering the corner the notice takes, with the time of
@@ -121,7 +121,7 @@ if ! e2e_poll 3 focused "$user"; then
   skipped "keys kept after a click" "n/a: a click does not focus a plain window"
 else
   click "$win"
-  e2e_check "after a click on it the user's window is the active one and gets the keys typed" eval 'e2e_poll 2 eval "((\$(active) != win))" && typed'
+  e2e_check "after a click on it the user's window is the active one and gets the keys typed" eval 'e2e_poll 5 eval "((\$(active) != win))" && typed'
   cell "keys kept after a click"
 fi
 
