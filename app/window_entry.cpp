@@ -13,15 +13,15 @@
 #include <utility>
 
 #include "app/app_delegate.h"
-#include "app/color_scheme.h"
-#include "app/desktop_notification.h"
+#include "app/card/color_scheme.h"
+#include "app/card/gobject_ptr.h"
+#include "app/card/gtk_application_services.h"
+#include "app/card/notice_window.h"
 #include "app/glib_log_routing.h"
-#include "app/gobject_ptr.h"
-#include "app/gtk_application_services.h"
 #include "app/notice_request.h"
-#include "app/notice_window.h"
-#include "app/screen_slot.h"
-#include "app/window_controller.h"
+#include "app/notification_service/desktop_notification.h"
+#include "app/x11/screen_slot.h"
+#include "app/x11/window_controller.h"
 
 namespace brevinor {
 namespace {
