@@ -3,25 +3,30 @@
 // controller ends the application. All of it runs on the thread that calls the entry.
 
 #include <X11/Xlib.h>
+#include <gdk/gdkwayland.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <utility>
 
 #include "app/app_delegate.h"
-#include "app/color_scheme.h"
-#include "app/desktop_notification.h"
+#include "app/card/color_scheme.h"
+#include "app/card/gobject_ptr.h"
+#include "app/card/gtk_application_services.h"
+#include "app/card/notice_window.h"
 #include "app/glib_log_routing.h"
-#include "app/gobject_ptr.h"
-#include "app/gtk_application_services.h"
 #include "app/notice_request.h"
-#include "app/notice_window.h"
-#include "app/screen_slot.h"
-#include "app/window_controller.h"
+#include "app/notification_service/desktop_notification.h"
+#include "app/wayland/layer_shell_probe.h"
+#include "app/wayland/layer_surface.h"
+#include "app/x11/screen_slot.h"
+#include "app/x11/window_controller.h"
+#include "platform/wayland_socket.h"
 
 namespace brevinor {
 namespace {
@@ -125,13 +130,21 @@ class NoticeApplication {
 
     useTranslucencyOrShape();
     useOwnIconAsApplicationIcon();
-    placeInTopRightCorner();
+    if (onLayerShell()) {
+      makeLayerSurface(window, kScreenMargin, kNoticeSpacing);
+    } else {
+      placeInTopRightCorner();
+    }
   }
 
   void showWindow() {
     GtkWindow* window = notice_->window();
-    windowController_ = std::make_shared<WindowController>(window);
-    windowController_->windowDidLoad();
+    if (onLayerShell()) {
+      raiseToOverlayAfterOneSecond(window);
+    } else {
+      windowController_ = std::make_shared<WindowController>(window);
+      windowController_->windowDidLoad();
+    }
     request_.presenter->present({notice_->icon(), notice_->text(), notice_->card(), *services_});
     gtk_widget_show(GTK_WIDGET(window));
   }
@@ -198,6 +211,9 @@ class NoticeApplication {
     g_signal_connect(window(), "realize", G_CALLBACK(claim), nullptr);
   }
 
+  /// GDK took the Wayland backend only where the compositor offers layer surfaces.
+  static bool onLayerShell() { return GDK_IS_WAYLAND_DISPLAY(gdk_display_get_default()); }
+
   /// The notice's window, once loaded; owned by GTK's list of toplevels.
   GtkWindow* window() const { return notice_->window(); }
 
@@ -235,19 +251,34 @@ extern "C" __attribute__((visibility("default"))) int brevinor_show_notice(
   // settings, the bus and the fonts start threads of GLib's, and GLib aborts the process when it
   // cannot have one (the user at the process limit).
   request->waitUntilWanted();
-  // The program has set the environment and the locale for GTK before this thread started.
-  gdk_set_allowed_backends("x11");
+  // The program has set the environment and the locale for GTK before this thread started, and
+  // left GDK_BACKEND out of it: the path is chosen here. A compositor that offers layer surfaces
+  // gets the card as one; elsewhere (GNOME's mutter, an X11 session) it goes through X11, which
+  // keeps it above, sticky and in place.
+  const auto socket =
+      brevinor::waylandSocketPath(std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_RUNTIME_DIR"));
+  const bool layerShell = socket && brevinor::compositorOffersLayerShell(*socket);
+  gdk_set_allowed_backends(layerShell ? "wayland" : "x11");
   gtk_disable_setlocale();
+  bool opened = gtk_init_check(nullptr, nullptr);
+  if (!opened && layerShell) {
+    // The compositor went away after it answered: XWayland may be gone with it, or not.
+    gdk_set_allowed_backends("x11");
+    opened = gtk_init_check(nullptr, nullptr);
+  }
   // Without an X display (say, a Wayland session without XWayland) the desktop's notification
   // service may still tell the user.
-  if (!gtk_init_check(nullptr, nullptr)) return brevinor::showAsDesktopNotification(*request);
-  // After gtk_init: opening the display installs GDK's handler, which this one replaces.
-  brevinor::shownRequest = request;
-  XSetIOErrorHandler(brevinor::onDisplayLost);
-  // The program took the id from the environment; GDK completes the launcher's startup
-  // notification with it when the card is shown.
-  if (*request->startupId && g_utf8_validate(request->startupId, -1, nullptr)) {
-    gdk_x11_display_set_startup_notification_id(gdk_display_get_default(), request->startupId);
+  if (!opened) return brevinor::showAsDesktopNotification(*request);
+  GdkDisplay* display = gdk_display_get_default();
+  if (GDK_IS_X11_DISPLAY(display)) {
+    // After gtk_init: opening the display installs GDK's handler, which this one replaces.
+    brevinor::shownRequest = request;
+    XSetIOErrorHandler(brevinor::onDisplayLost);
+    // The program took the id from the environment; GDK completes the launcher's startup
+    // notification with it when the card is shown.
+    if (*request->startupId && g_utf8_validate(request->startupId, -1, nullptr)) {
+      gdk_x11_display_set_startup_notification_id(display, request->startupId);
+    }
   }
   g_set_prgname("brevinor");
   g_set_application_name("Brevinor");

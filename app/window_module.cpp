@@ -65,10 +65,11 @@ void markWanted() {
 /// either, and the launching-process check hands the environment to its child meanwhile. Returns
 /// the desktop's startup-notification id, for the display once it is open.
 std::string prepareProcessForWindowSystem() {
-  // Keep-above, every workspace and the move restriction are X11 window-manager properties; on
-  // a Wayland session the notice goes through XWayland to keep them. GDK_BACKEND in the
-  // environment (some Wayland sessions export "wayland") would override the allowed backends.
-  setenv("GDK_BACKEND", "x11", 1);
+  // The window module picks GDK's backend once the notice is wanted, after asking the Wayland
+  // compositor (if any) whether it offers layer surfaces: asking means connecting, which must
+  // wait for the checks' verdict. GDK_BACKEND in the environment (some Wayland sessions export
+  // "wayland", some users "x11") would override that choice.
+  unsetenv("GDK_BACKEND");
   // The notice draws nothing with OpenGL. Without this, the first GTK program on a display probes
   // GLX for its visuals, which loads the GL driver (here about 50 MiB with its compiler) and
   // costs the first notice many milliseconds.

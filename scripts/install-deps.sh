@@ -14,6 +14,7 @@ groups=(package fuzz tests)
 package=(
   build-essential cmake ninja-build pkg-config
   libgtk-3-dev libcanberra-dev libplist-dev
+  libgtk-layer-shell-dev libwayland-dev  # the card as a layer surface on Wayland compositors that offer one
   scdoc man-db groff-base dpkg-dev  # the manual page, its check (man -l), the package's dpkg-shlibdeps
   lintian devscripts  # the package's checks: lintian, and hardening-check from devscripts
 )

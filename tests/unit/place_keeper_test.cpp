@@ -1,4 +1,4 @@
-#include "app/place_keeper.h"
+#include "app/x11/place_keeper.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "app/icns_pictures.h"
+#include "app/card/icns_pictures.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/gobject_ptr.h"
-#include "app/gtk_application_services.h"
+#include "app/card/gobject_ptr.h"
+#include "app/card/gtk_application_services.h"
 #include "tests/unit/support/test_support.h"
 
 using namespace brevinor;

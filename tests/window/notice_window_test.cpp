@@ -1,6 +1,6 @@
 // The notice's real window, built from its layout and styled as the program styles it: what
 // screen readers read of it and which way its text reads.
-#include "app/notice_window.h"
+#include "app/card/notice_window.h"
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>

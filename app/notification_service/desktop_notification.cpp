@@ -1,4 +1,4 @@
-#include "app/desktop_notification.h"
+#include "app/notification_service/desktop_notification.h"
 
 #include <gio/gio.h>
 
@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "app/gobject_ptr.h"
-#include "app/gtk_application_services.h"
-#include "app/gtk_banner.h"
+#include "app/card/gobject_ptr.h"
+#include "app/card/gtk_application_services.h"
+#include "app/card/gtk_banner.h"
 
 namespace brevinor {
 namespace {

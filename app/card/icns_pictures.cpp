@@ -1,7 +1,7 @@
 // Written by hand: gdk-pixbuf's ICNS loader always decodes the same one of a family's pictures
 // and cannot be asked for a size, and no library in Debian reads just the family's index.
 
-#include "app/icns_pictures.h"
+#include "app/card/icns_pictures.h"
 
 #include <algorithm>
 #include <cstdint>

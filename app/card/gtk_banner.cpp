@@ -1,4 +1,4 @@
-#include "app/gtk_banner.h"
+#include "app/card/gtk_banner.h"
 
 #include <cairo.h>
 #include <fribidi.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/notice_accessibility.h"
+#include "app/card/notice_accessibility.h"
 
 namespace brevinor {
 

@@ -1,4 +1,4 @@
-#include "app/window_controller.h"
+#include "app/x11/window_controller.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

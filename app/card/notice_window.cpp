@@ -1,7 +1,7 @@
-#include "app/notice_window.h"
+#include "app/card/notice_window.h"
 
-#include "app/gobject_ptr.h"
-#include "app/notice_accessibility.h"
+#include "app/card/gobject_ptr.h"
+#include "app/card/notice_accessibility.h"
 
 namespace brevinor {
 namespace {

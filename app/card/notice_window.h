@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/gtk_banner.h"
+#include "app/card/gtk_banner.h"
 
 namespace brevinor {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/gobject_ptr.h"
+#include "app/card/gobject_ptr.h"
 #include "notification/banner_views.h"
 
 namespace brevinor {

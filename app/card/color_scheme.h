@@ -2,7 +2,7 @@
 
 #include <gio/gio.h>
 
-#include "app/gobject_ptr.h"
+#include "app/card/gobject_ptr.h"
 
 namespace brevinor {
 

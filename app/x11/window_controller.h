@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/place_keeper.h"
+#include "app/x11/place_keeper.h"
 
 namespace brevinor {
 

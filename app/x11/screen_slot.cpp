@@ -1,4 +1,4 @@
-#include "app/screen_slot.h"
+#include "app/x11/screen_slot.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

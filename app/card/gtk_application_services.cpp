@@ -1,4 +1,4 @@
-#include "app/gtk_application_services.h"
+#include "app/card/gtk_application_services.h"
 
 #include <canberra.h>
 
@@ -10,8 +10,8 @@
 #include <system_error>
 #include <vector>
 
-#include "app/gtk_banner.h"
-#include "app/icns_pictures.h"
+#include "app/card/gtk_banner.h"
+#include "app/card/icns_pictures.h"
 
 namespace brevinor {
 namespace {

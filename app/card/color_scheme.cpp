@@ -1,4 +1,4 @@
-#include "app/color_scheme.h"
+#include "app/card/color_scheme.h"
 
 #include <gtk/gtk.h>
 

@@ -1,4 +1,4 @@
-#include "app/notice_accessibility.h"
+#include "app/card/notice_accessibility.h"
 
 namespace brevinor {
 
