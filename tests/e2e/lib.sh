@@ -69,6 +69,7 @@ e2e_start_x() {
       export DISPLAY XAUTHORITY
       DISPLAY=$(sed -nE 's/.*Using public X11 display (:[0-9]+).*/\1/p' "$E2E_TMP/wm.log" | head -n1)
       XAUTHORITY=$(find "$E2E_TMP/xdg-runtime" -maxdepth 1 -name '.mutter-Xwaylandauth.*' | head -n1)
+      export XDG_RUNTIME_DIR=$E2E_TMP/xdg-runtime WAYLAND_DISPLAY=wayland-0  # no layer surfaces: the X11 card it is
     fi
     e2e_poll 30 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" || ! kill -0 $wm 2>/dev/null' &&
       kill -0 "$wm" 2>/dev/null && break
