@@ -229,9 +229,9 @@ class NoticeApplication {
 // Set once, before the display is watched; the handler below cannot take an argument.
 const NoticeRequest* shownRequest = nullptr;
 
-/// The display went away under the notice. GDK's own handler prints a message of its own beside
-/// the log and exits; this run logs one line instead and ends at once with the status of a notice
-/// that could not be shown to its end.
+/// The display (X server or Wayland compositor) went away under the notice. GDK's own handler
+/// prints a message of its own beside the log and exits; this run logs one line instead and ends at
+/// once with the status of a notice that could not be shown to its end.
 int onDisplayLost(Display*) {
   if (shownRequest) shownRequest->log("Display closed, Brevinor ended");
   _exit(1);
@@ -270,9 +270,11 @@ extern "C" __attribute__((visibility("default"))) int brevinor_show_notice(
   // service may still tell the user.
   if (!opened) return brevinor::showAsDesktopNotification(*request);
   GdkDisplay* display = gdk_display_get_default();
-  if (GDK_IS_X11_DISPLAY(display)) {
+  brevinor::shownRequest = request;
+  if (GDK_IS_WAYLAND_DISPLAY(display)) {
+    brevinor::onCompositorGone(display, [] { brevinor::onDisplayLost(nullptr); });
+  } else if (GDK_IS_X11_DISPLAY(display)) {
     // After gtk_init: opening the display installs GDK's handler, which this one replaces.
-    brevinor::shownRequest = request;
     XSetIOErrorHandler(brevinor::onDisplayLost);
     // The program took the id from the environment; GDK completes the launcher's startup
     // notification with it when the card is shown.

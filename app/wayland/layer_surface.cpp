@@ -1,6 +1,9 @@
 #include "app/wayland/layer_surface.h"
 
+#include <gdk/gdkwayland.h>
+#include <glib-unix.h>
 #include <gtk-layer-shell.h>
+#include <wayland-client.h>
 
 #include <cstdlib>
 
@@ -71,6 +74,18 @@ void raiseToOverlayAfterOneSecond(GtkWindow* window) {
         g_weak_ref_clear(static_cast<GWeakRef*>(data));
         g_free(data);
       });
+}
+
+void onCompositorGone(GdkDisplay* display, void (*gone)()) {
+  const int fd = wl_display_get_fd(gdk_wayland_display_get_wl_display(display));
+  // Checked before GDK's event source, at the default priority, would read the closed socket.
+  g_unix_fd_add_full(
+      G_PRIORITY_HIGH, fd, static_cast<GIOCondition>(G_IO_HUP | G_IO_ERR),
+      +[](gint, GIOCondition, gpointer data) -> gboolean {
+        reinterpret_cast<void (*)()>(data)();
+        return G_SOURCE_REMOVE;
+      },
+      reinterpret_cast<gpointer>(gone), nullptr);
 }
 
 }  // namespace brevinor

@@ -16,4 +16,8 @@ void makeLayerSurface(GtkWindow* window, int margin, int spacing);
 /// full-screen ones too: the same first second as the X11 card, which stays above only then.
 void raiseToOverlayAfterOneSecond(GtkWindow* window);
 
+/// Calls `gone` as soon as the compositor of `display` closes the connection, before GDK's own
+/// handling would print a message of its own and end the process.
+void onCompositorGone(GdkDisplay* display, void (*gone)());
+
 }  // namespace brevinor

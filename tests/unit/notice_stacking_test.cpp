@@ -1,9 +1,15 @@
 #include "notification/notice_stacking.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <vector>
+
+#include "notification/notice_slot_claim.h"
 
 using namespace brevinor;
 
@@ -46,4 +52,23 @@ TEST(NoticeStackingTest, PlacesTheNewNoticeAtTheHighestFreePlaceFromTheRight) {
             at(868, 336, 400, 150));  // too tall for the gap
   EXPECT_EQ(stackedNoticeFrame({}, {60, 30, 1160, 770}, 400, 100, 12, 8), at(808, 42));
   EXPECT_EQ(stackedNoticeFrame({}, screen, 1400, 100, 12, 8), at(-132, 12, 1400, 100));
+}
+
+TEST(NoticeSlotClaimTest, RunsStackByTheirHeldSlotsAndReuseAFreedOneInTheUsersOwnFolderOnly) {
+  char folder[] = "/tmp/brevinor-slots-XXXXXX";
+  ASSERT_TRUE(mkdtemp(folder));
+  const auto place = [](std::span<const ScreenRect> shown) {
+    return stackedNoticeFrame(shown, {0, 0, 1280, 800}, 400, 100, 12, 8);
+  };
+  auto first = std::make_unique<NoticeSlotClaim>(folder, place);
+  NoticeSlotClaim second(folder, place);
+  EXPECT_EQ(first->frame(), at(868, 12));
+  EXPECT_EQ(second.frame(), at(868, 120));
+  first.reset();  // its run ended: the top place is free again
+  NoticeSlotClaim third(folder, place);
+  EXPECT_EQ(std::make_pair(third.slot(), third.frame()), std::make_pair(0, at(868, 12)));
+  chmod(folder, 0755);  // a folder others may reach: placed alone, nothing held
+  NoticeSlotClaim shared(folder, place);
+  EXPECT_EQ(std::make_pair(shared.slot(), shared.frame()), std::make_pair(-1, at(868, 12)));
+  std::filesystem::remove_all(folder);
 }
