@@ -175,7 +175,7 @@ e2e_start_wayland() {
   fi
   e2e_track $!
   e2e_poll 60 test -s "$run/env" || { cat "$E2E_TMP/wm.log" >&2 && return 1; }
-  export XDG_RUNTIME_DIR=$run $(grep -E '^(WAYLAND_DISPLAY|DISPLAY|SWAYSOCK|DBUS_SESSION_BUS_ADDRESS)=' "$run/env")
+  export XDG_RUNTIME_DIR=$run $(grep -E '^(WAYLAND_DISPLAY|DISPLAY|XAUTHORITY|SWAYSOCK|DBUS_SESSION_BUS_ADDRESS)=' "$run/env")
 }
 # e2e_shot FILE: a PNG screenshot of the whole output (kwin's own interface hands raw BGRA to a pipe).
 e2e_shot() {

@@ -44,7 +44,7 @@ sleep 0.5 && shot first && read -r cw ch cx cy <<<"$(box first)" && card=${cw}x$
 convert "$E2E_TMP/first.png" -crop "$card" +repage "$E2E_TMP/card.png"
 e2e_check "top right, 12 px from both edges (at $cx,$cy size ${cw}x$ch)" test $((1280 - cx - cw)) = 12 -a "$cy" = 12
 e2e_cell "top right"
-e2e_check "a native surface, no X11 window" test -z "$(xdotool search --pid "$pid" 2>/dev/null)" && e2e_cell "native"
+e2e_check "a native surface, no X11 window" eval '"${E2E_AS[@]}" xprop -root >/dev/null && [[ -z $("${E2E_AS[@]}" xdotool search --pid "$pid") ]]' && e2e_cell "native"
 if on_sway; then
   e2e_check "the user's window keeps the focus" eval '[[ $(tree -r ".. | objects | select(.focused?) | .app_id") == user ]]'
   e2e_cell "never focused"
