@@ -152,7 +152,8 @@ e2e_start_dunst() {
 # e2e_start_wayland sway|kwin-wayland: the compositor headless with one 1280x800 output and
 # XWayland, as the throwaway user E2E_USER (neither runs as root) with a runtime folder of its own;
 # exports WAYLAND_DISPLAY, DISPLAY (its XWayland) and SWAYSOCK or its session bus. E2E_AS runs a
-# command as that user, whose log e2e_logfile then names.
+# command as that user, whose log e2e_logfile then names; E2E_TYPE WORD types on its keyboard, into
+# windows of E2E_WINDOWS (through XWayland where only an X11 client can type).
 E2E_USER=brevinor-e2e-wl
 e2e_start_wayland() {
   local run=$E2E_TMP/run
@@ -160,12 +161,12 @@ e2e_start_wayland() {
   chmod 755 "$E2E_TMP" && install -d -m 700 -o "$E2E_USER" "$run" && install -d -m 1777 /tmp/.X11-unix
   E2E_RUN_AS=$E2E_USER E2E_AS=(setpriv --reuid="$E2E_USER" --regid="$E2E_USER" --clear-groups env HOME="$run" XDG_RUNTIME_DIR="$run")
   if [[ $1 == sway ]]; then
-    E2E_BG='#3f3f3f'  # what sway clears to where no window is
+    E2E_BG='#3f3f3f' E2E_WINDOWS=wayland E2E_TYPE=(wtype -s 150 -d 30)  # the colour sway clears to
     printf '%s\n' 'xwayland enable' 'output HEADLESS-1 resolution 1280x800' 'default_border none' 'default_floating_border none' \
       'for_window [app_id="cover"] floating enable, resize set 500 300, move position 780 0' "exec env >$run/env" >"$E2E_TMP/sway.conf"
     "${E2E_AS[@]}" WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 sway -c "$E2E_TMP/sway.conf" >"$E2E_TMP/wm.log" 2>&1 &
   else  # a copy: the capability the package gives kwin_wayland is one this container may not grant
-    E2E_BG='#000000'
+    E2E_BG='#000000' E2E_WINDOWS=x11 E2E_TYPE=("${E2E_AS[@]}" xdotool type --delay 30)  # kwin lacks wtype's virtual keyboard
     cp /usr/bin/kwin_wayland "$E2E_TMP/" && "${E2E_AS[@]}" mkdir "$run/.config"
     printf '[Desktops]\nNumber=2\n' >"$run/.config/kwinrc"
     "${E2E_AS[@]}" dbus-daemon --session --nofork --address="unix:path=$run/bus" >/dev/null 2>&1 &
@@ -186,10 +187,10 @@ os.close(w); Gio.bus_get_sync(Gio.BusType.SESSION).call_with_unix_fd_list_sync("
 del fds; os.write(1, b"".join(iter(lambda: os.read(r, 65536), b"")))' |
     convert -size 1280x800 -depth 8 bgra:- -alpha off "$1"
 }
-# e2e_wayland_window NAME KEYS: a native window as large as the output, of its empty background's
+# e2e_wayland_window NAME KEYS: a window as large as the output, of its empty background's
 # colour (a translucent card looks the same over either), noting each key it gets in KEYS.
 e2e_wayland_window() {
-  "${E2E_AS[@]}" GDK_BACKEND=wayland python3 -c 'import sys, gi; gi.require_version("Gtk", "3.0"); from gi.repository import GLib, Gtk, Gdk
+  "${E2E_AS[@]}" GDK_BACKEND=$E2E_WINDOWS python3 -c 'import sys, gi; gi.require_version("Gtk", "3.0"); from gi.repository import GLib, Gtk, Gdk
 GLib.set_prgname(sys.argv[1]); w = Gtk.Window(title=sys.argv[1]); w.set_decorated(False); w.set_default_size(1280, 800)
 c = Gtk.CssProvider(); c.load_from_data(b"window {background: %s}" % sys.argv[3].encode()); Gtk.StyleContext.add_provider_for_screen(Gdk.Screen.get_default(), c, 600)
 k = open(sys.argv[2], "a", buffering=1); w.connect("key-press-event", lambda _, e: k.write(Gdk.keyval_name(e.keyval) + "\n")); w.show_all(); Gtk.main()' "$@" "$E2E_BG" &
