@@ -40,6 +40,9 @@ tests=(
   # taskbar's requests (python3's ctypes with libX11) and the keys a window gets (xev, x11-utils)
   xfwm4 metacity marco mate-settings-daemon-common mutter kwin-x11 fluxbox icewm i3-wm xwayland
   wmctrl dbus python3
+  # the same on Wayland compositors with layer surfaces: sway with its screenshots (grim) and typing
+  # (wtype), kwin, and native windows of the tests' own (python3-gi with GTK's introspection data)
+  sway grim wtype kwin-wayland python3-gi gir1.2-gtk-3.0
   # hostile-input tests: chattr makes files and folders nobody may change, not even root
   e2fsprogs
   # making the resources

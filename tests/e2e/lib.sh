@@ -69,6 +69,7 @@ e2e_start_x() {
       export DISPLAY XAUTHORITY
       DISPLAY=$(sed -nE 's/.*Using public X11 display (:[0-9]+).*/\1/p' "$E2E_TMP/wm.log" | head -n1)
       XAUTHORITY=$(find "$E2E_TMP/xdg-runtime" -maxdepth 1 -name '.mutter-Xwaylandauth.*' | head -n1)
+      export XDG_RUNTIME_DIR=$E2E_TMP/xdg-runtime WAYLAND_DISPLAY=wayland-0  # no layer surfaces: the X11 card it is
     fi
     e2e_poll 30 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" || ! kill -0 $wm 2>/dev/null' &&
       kill -0 "$wm" 2>/dev/null && break
@@ -146,6 +147,56 @@ e2e_start_dunst() {
   e2e_poll 15 env DBUS_SESSION_BUS_ADDRESS="$bus" dunstctl is-paused >/dev/null 2>&1 && e2e_poll 5 grep -q NameLost "$d/calls"
 }
 
+# --- Wayland compositors that offer layer surfaces --------------------------------------------
+
+# e2e_start_wayland sway|kwin-wayland: the compositor headless with one 1280x800 output and
+# XWayland, as the throwaway user E2E_USER (neither runs as root) with a runtime folder of its own;
+# exports WAYLAND_DISPLAY, DISPLAY (its XWayland) and SWAYSOCK or its session bus. E2E_AS runs a
+# command as that user, whose log e2e_logfile then names; E2E_TYPE WORD types on its keyboard, into
+# windows of E2E_WINDOWS (through XWayland where only an X11 client can type).
+E2E_USER=brevinor-e2e-wl
+e2e_start_wayland() {
+  local run=$E2E_TMP/run
+  id -u "$E2E_USER" >/dev/null 2>&1 || useradd -M -d /nonexistent -s /usr/sbin/nologin "$E2E_USER"
+  chmod 755 "$E2E_TMP" && install -d -m 700 -o "$E2E_USER" "$run" && install -d -m 1777 /tmp/.X11-unix
+  E2E_RUN_AS=$E2E_USER E2E_AS=(setpriv --reuid="$E2E_USER" --regid="$E2E_USER" --clear-groups env HOME="$run" XDG_RUNTIME_DIR="$run")
+  if [[ $1 == sway ]]; then
+    E2E_BG='#3f3f3f' E2E_WINDOWS=wayland E2E_TYPE=(wtype -s 150 -d 30)  # the colour sway clears to
+    printf '%s\n' 'xwayland enable' 'output HEADLESS-1 resolution 1280x800' 'default_border none' 'default_floating_border none' \
+      'for_window [app_id="cover"] floating enable, resize set 500 300, move position 780 0' "exec env >$run/env" >"$E2E_TMP/sway.conf"
+    "${E2E_AS[@]}" WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 sway -c "$E2E_TMP/sway.conf" >"$E2E_TMP/wm.log" 2>&1 &
+  else  # a copy: the capability the package gives kwin_wayland is one this container may not grant
+    E2E_BG='#000000' E2E_WINDOWS=x11 E2E_TYPE=("${E2E_AS[@]}" xdotool type --delay 30)  # kwin lacks wtype's virtual keyboard
+    cp /usr/bin/kwin_wayland "$E2E_TMP/" && "${E2E_AS[@]}" mkdir "$run/.config"
+    printf '[Desktops]\nNumber=2\n' >"$run/.config/kwinrc"
+    "${E2E_AS[@]}" dbus-daemon --session --nofork --address="unix:path=$run/bus" >/dev/null 2>&1 &
+    e2e_track $! && e2e_poll 10 test -S "$run/bus"
+    "${E2E_AS[@]}" DBUS_SESSION_BUS_ADDRESS="unix:path=$run/bus" KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "$E2E_TMP/kwin_wayland" \
+      --virtual --width 1280 --height 800 --xwayland --socket wayland-e2e "sh -c 'env >$run/env'" >"$E2E_TMP/wm.log" 2>&1 &
+  fi
+  e2e_track $!
+  e2e_poll 60 test -s "$run/env" || { cat "$E2E_TMP/wm.log" >&2 && return 1; }
+  export XDG_RUNTIME_DIR=$run $(grep -E '^(WAYLAND_DISPLAY|DISPLAY|XAUTHORITY|SWAYSOCK|DBUS_SESSION_BUS_ADDRESS)=' "$run/env")
+}
+# e2e_shot FILE: a PNG screenshot of the whole output (kwin's own interface hands raw BGRA to a pipe).
+e2e_shot() {
+  [[ -z ${SWAYSOCK:-} ]] || { grim "$1" && return; }
+  "${E2E_AS[@]}" python3 -c 'import os, gi; from gi.repository import Gio, GLib; r, w = os.pipe(); fds = Gio.UnixFDList(); fds.append(w)
+os.close(w); Gio.bus_get_sync(Gio.BusType.SESSION).call_with_unix_fd_list_sync("org.kde.KWin", "/org/kde/KWin/ScreenShot2",
+  "org.kde.KWin.ScreenShot2", "CaptureScreen", GLib.Variant("(sa{sv}h)", ("Virtual-0", {}, 0)), None, 0, 5000, fds)
+del fds; os.write(1, b"".join(iter(lambda: os.read(r, 65536), b"")))' |
+    convert -size 1280x800 -depth 8 bgra:- -alpha off "$1"
+}
+# e2e_wayland_window NAME KEYS: a window as large as the output, of its empty background's
+# colour (a translucent card looks the same over either), noting each key it gets in KEYS.
+e2e_wayland_window() {
+  "${E2E_AS[@]}" GDK_BACKEND=$E2E_WINDOWS python3 -c 'import sys, gi; gi.require_version("Gtk", "3.0"); from gi.repository import GLib, Gtk, Gdk
+GLib.set_prgname(sys.argv[1]); w = Gtk.Window(title=sys.argv[1]); w.set_decorated(False); w.set_default_size(1280, 800)
+c = Gtk.CssProvider(); c.load_from_data(b"window {background: %s}" % sys.argv[3].encode()); Gtk.StyleContext.add_provider_for_screen(Gdk.Screen.get_default(), c, 600)
+k = open(sys.argv[2], "a", buffering=1); w.connect("key-press-event", lambda _, e: k.write(Gdk.keyval_name(e.keyval) + "\n")); w.show_all(); Gtk.main()' "$@" "$E2E_BG" &
+  e2e_track $!
+}
+
 # --- the agent install and runs on it ------------------------------------------------------------
 
 e2e_xml_escape() { sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/>/\&gt;/g' <<<"$1"; }
@@ -184,7 +235,7 @@ e2e_wait_exit() {
   e2e_poll "$2" e2e_not kill -0 "$1" 2>/dev/null || { kill -9 "$1" 2>/dev/null && E2E_STATUS=124; }
   wait "$1" 2>/dev/null || status=$? && ((E2E_STATUS)) || E2E_STATUS=${status:-0}
 }
-e2e_logfile() { echo "$1/$E2E_AGENT/logs/UserLogs/Lunmark_${2:-$(id -un)}0.log"; }  # ROOT [USER]
+e2e_logfile() { echo "$1/$E2E_AGENT/logs/UserLogs/Lunmark_${2:-${E2E_RUN_AS:-$(id -un)}}0.log"; }  # ROOT [USER]
 # e2e_run_log ROOT: the whole log of a run, the per-user file before what reached standard error.
 e2e_run_log() { cat "$(e2e_logfile "$1")" "$1/stderr" 2>/dev/null || true; }
 # e2e_messages: log lines in, messages out; lines without the prefix are dropped.
@@ -193,10 +244,28 @@ e2e_messages() { sed -nE "s/^$E2E_PREFIX//p"; }
 # e2e_whole FILE: not empty, every line carries the prefix and the last one is complete.
 e2e_whole() { [[ -s $1 && -z $(tail -c1 "$1") ]] && ! grep -qvE "^$E2E_PREFIX" "$1"; }
 
-# e2e_desktop_table DIR MANAGER...: the window test's rows DIR/MANAGER.md as one table, also saved as
-# DIR/table.md; fails when a row is missing.
+# The desktop table's row: header and row gather each column's outcome. e2e_cell COLUMN [GOOD BAD]:
+# the last check's; e2e_skipped COLUMN WHY: a check the desktop makes pointless.
+e2e_cell() { header+=" $1 |" row+=" $( ((E2E_OK)) && echo "${2:-yes}" || echo "**${3:-no}**") |"; }
+e2e_skipped() { header+=" $1 |" row+=" $2 |" && echo "SKIP: $1: $2"; }
+# e2e_normal_messages BIN PID: the messages of a notice shown for Editor by PID, launched from this shell.
+e2e_normal_messages() {
+  local launcher=${E2E_LAUNCHER_PPID%$'\n'}
+  printf '%s\n' 'Log Open:Brevinor' 'Given App Name Optional("Editor")' 'Inside checkIfApplicationRunningPromptEnabled' \
+    'checkIfApplicationRunningPromptEnabled : Showing Brevinor' "child process ID $2 : parent process id $launcher" \
+    "current and previousParentPid are same -> true :$launcher" \
+    "Initially setting default image for appIcon :$(dirname "$(dirname "$1")")/share/brevinor/AppIcon.icns" 'Rebrand Changes not available' \
+    'Printing the ballon text Editor update failed. You can now use the application. Patching will be attempted again shortly.' \
+    'Showing Notification and Playing Sound' 'Log close:Brevinor'
+}
+# e2e_desktop_table DIR MANAGER...: the window tests' rows DIR/MANAGER.md as tables, one more where
+# the columns change (the Wayland rows'), also saved as DIR/table.md; fails when a row is missing.
 e2e_desktop_table() {
-  local m
-  { head -n1 "$1/$2.md" | sed -E 'p; s/[^|]+/---/g'; for m in "${@:2}"; do tail -n1 "$1/$m.md" 2>/dev/null || echo "| $m | no result |"; done; } >"$1/table.md"
+  local m h last=
+  for m in "${@:2}"; do
+    h=$(head -n1 "$1/$m.md" 2>/dev/null) || h=$last
+    [[ $h == "$last" ]] || { [[ -z $last ]] || echo && sed -E 'p; s/[^|]+/---/g' <<<"$h" && last=$h; }
+    tail -n1 "$1/$m.md" 2>/dev/null || echo "| $m | no result |"
+  done >"$1/table.md"
   cat "$1/table.md" && ! grep -q '| no result |' "$1/table.md"
 }

@@ -12,9 +12,6 @@ manager=${2:-openbox} rowfile=${3:-}
 source "$(dirname "$0")/lib.sh"
 
 header="| desktop |" row="| $manager |"
-# cell COLUMN [GOOD BAD]: the last check's outcome; skipped COLUMN WHY: a check the manager makes pointless.
-cell() { header+=" $1 |" row+=" $( ((E2E_OK)) && echo "${2:-yes}" || echo "**${3:-no}**") |"; }
-skipped() { header+=" $1 |" row+=" $2 |" && echo "SKIP: $1: $2"; }
 
 rm -f "${rowfile:-/nonexistent}"
 e2e_setup
@@ -75,15 +72,15 @@ while t=$(ms "$EPOCHREALTIME") && ((t < 700)); do
 done
 column="seen over the focused window at first"
 if [[ -z $early ]]; then
-  skipped "not above at first" "n/a: first looked at $t ms (busy machine)" && skipped "$column" "n/a: busy machine"
+  e2e_skipped "not above at first" "n/a: first looked at $t ms (busy machine)" && e2e_skipped "$column" "n/a: busy machine"
 else
-  e2e_check "no keep-above at first" e2e_not grep -q _ABOVE <<<"$early"; cell "not above at first"
+  e2e_check "no keep-above at first" e2e_not grep -q _ABOVE <<<"$early"; e2e_cell "not above at first"
   if [[ -n $over ]]; then
-    e2e_check "stacked over the user's window at $over ms" true; cell "$column"
+    e2e_check "stacked over the user's window at $over ms" true; e2e_cell "$column"
   elif ! above "$(plain_window probe false 200x80-20+20)" "$user"; then
-    skipped "$column" "n/a: a plain window is mapped under the focused one too"
+    e2e_skipped "$column" "n/a: a plain window is mapped under the focused one too"
   else
-    e2e_check "stacked over the user's window before it is kept above" false; cell "$column"
+    e2e_check "stacked over the user's window before it is kept above" false; e2e_cell "$column"
   fi
 fi
 e2e_check "titled and classed Brevinor" grep -q '"Brevinor".*"brevinor", "Brevinor"' <<<"$(e2e_prop "$win" _NET_WM_NAME)$(e2e_prop "$win" WM_CLASS)"
@@ -95,19 +92,19 @@ read -r ax ay aw _ <<<"$(tr -d '=,' <<<"$area")"
 right=$((ax + aw - wx - ww)) down=$((wy - ay))
 e2e_check "in the top-right corner of the work area (at $wx,$wy size ${ww}x$wh)" \
   test "$right" -ge 0 -a "$right" -le 60 -a "$down" -ge 0 -a "$down" -le 60
-cell "top right"
+e2e_cell "top right"
 
 # --- a second later: above the others, on every workspace, not movable
 sleep "$(awk -v t="$(ms "$EPOCHREALTIME")" 'BEGIN {print (t < 1800 ? (1800 - t) / 1000 : 0)}')"
 state=$(e2e_prop "$win" _NET_WM_STATE)
 if xprop -root _NET_SUPPORTED | grep -q _NET_WM_STATE_ABOVE; then
-  e2e_check "kept above after a second" grep -q _NET_WM_STATE_ABOVE <<<"$state"; cell "above after 1 s"
+  e2e_check "kept above after a second" grep -q _NET_WM_STATE_ABOVE <<<"$state"; e2e_cell "above after 1 s"
 else
-  skipped "above after 1 s" "n/a: the manager keeps no window above"
+  e2e_skipped "above after 1 s" "n/a: the manager keeps no window above"
 fi
-e2e_check "SKIP_TASKBAR and SKIP_PAGER" eval '[[ $state == *_SKIP_TASKBAR* && $state == *_SKIP_PAGER* ]]'; cell "no taskbar, no pager"
+e2e_check "SKIP_TASKBAR and SKIP_PAGER" eval '[[ $state == *_SKIP_TASKBAR* && $state == *_SKIP_PAGER* ]]'; e2e_cell "no taskbar, no pager"
 e2e_check "on every workspace" eval '[[ $(e2e_prop "$win" _NET_WM_DESKTOP) == 4294967295 || $state == *_STICKY* ]]'
-cell "every workspace"
+e2e_cell "every workspace"
 # xfwm4 and fluxbox keep offering the move whatever the window asks.
 if [[ ! $manager =~ ^(xfwm4|fluxbox)$ ]] && grep -q _NET_WM_ACTION_MOVE <<<"$(e2e_prop "$user" _NET_WM_ALLOWED_ACTIONS)"; then
   e2e_check "the manager no longer offers to move it" e2e_not grep -q _NET_WM_ACTION_MOVE <<<"$(e2e_prop "$win" _NET_WM_ALLOWED_ACTIONS)"
@@ -118,11 +115,11 @@ fi
 above "$win" "$user" || xdotool windowmove "$user" 300 0 sleep 0.3
 click "$user"
 if ! e2e_poll 3 focused "$user"; then
-  skipped "keys kept after a click" "n/a: a click does not focus a plain window"
+  e2e_skipped "keys kept after a click" "n/a: a click does not focus a plain window"
 else
   click "$win"
   e2e_check "after a click on it the user's window is the active one and gets the keys typed" eval 'e2e_poll 5 eval "((\$(active) != win))" && typed'
-  cell "keys kept after a click"
+  e2e_cell "keys kept after a click"
 fi
 
 # --- nobody moves it: the user's drag with the manager's own gesture, a pager's
@@ -142,7 +139,7 @@ move() {  # HOW WIN
 case $manager in mutter* | metacity | kwin_x11) modifier=super ;; *) modifier=alt ;; esac
 for how in "user drag" '`wmctrl -e`' "moved by XMoveWindow"; do
   from=$(at "$user") && move "$how" "$user"
-  if [[ $(at "$user") == "$from" ]]; then skipped "$how" "n/a: a plain window is not moved either" && continue; fi
+  if [[ $(at "$user") == "$from" ]]; then e2e_skipped "$how" "n/a: a plain window is not moved either" && continue; fi
   from=$(at "$win") && move "$how" "$win"
   # On icewm also its keyboard move (a taskbar's "Move") for a few seconds, during which it insists:
   # the notice is back once it ends, and the moves after it are undone too.
@@ -152,23 +149,17 @@ for how in "user drag" '`wmctrl -e`' "moved by XMoveWindow"; do
   fi
   if e2e_poll 4 eval '[[ $(at "$win") == "$from" ]]' || kill -0 "$pid" 2>/dev/null; then
     e2e_check "$how moves a plain window, the notice is back at $from" test "$(at "$win")" = "$from"
-    cell "$how" held "moved to $(at "$win")"
+    e2e_cell "$how" held "moved to $(at "$win")"
   else
-    skipped "$how" "n/a: the notice had ended (busy machine)"
+    e2e_skipped "$how" "n/a: the notice had ended (busy machine)"
   fi
 done
 
 # --- the end of the run and its log, every line of which goes to the per-user file
 e2e_wait_exit "$pid" 25
 e2e_check "exit status 0 (got $E2E_STATUS), nothing left on standard error" test "$E2E_STATUS" = 0 -a ! -s "$root/stderr"
-cell "status 0 after 15 s"
-launcher=${E2E_LAUNCHER_PPID%$'\n'} icon=$(dirname "$(dirname "$bin")")/share/brevinor/AppIcon.icns
-e2e_check "the normal path's messages, in order" test "$(e2e_messages <"$(e2e_logfile "$root")")" = "$(printf '%s\n' 'Log Open:Brevinor' \
-  'Given App Name Optional("Editor")' 'Inside checkIfApplicationRunningPromptEnabled' 'checkIfApplicationRunningPromptEnabled : Showing Brevinor' \
-  "child process ID $pid : parent process id $launcher" "current and previousParentPid are same -> true :$launcher" \
-  "Initially setting default image for appIcon :$icon" 'Rebrand Changes not available' \
-  'Printing the ballon text Editor update failed. You can now use the application. Patching will be attempted again shortly.' \
-  'Showing Notification and Playing Sound' 'Log close:Brevinor')"
+e2e_cell "status 0 after 15 s"
+e2e_check "the normal path's messages, in order" test "$(e2e_messages <"$(e2e_logfile "$root")")" = "$(e2e_normal_messages "$bin" "$pid")"
 gap=$(awk -v a="$shown" -v b="$(stamp 'Log close:Brevinor')" 'BEGIN {printf "%.1f", b - a}')
 e2e_check "closes about 15 s after showing (${gap} s)" awk -v g="$gap" 'BEGIN {exit !(g >= 14.9 && g < 15.9)}'
 
