@@ -63,6 +63,12 @@ void raiseToOverlayAfterOneSecond(GtkWindow* window) {
   auto raise = +[](gpointer data) -> gboolean {
     if (auto* w = static_cast<GtkWindow*>(g_weak_ref_get(static_cast<GWeakRef*>(data)))) {
       gtk_layer_set_layer(w, GTK_LAYER_SHELL_LAYER_OVERLAY);
+      // The new layer takes effect with the surface's next commit, which GTK makes only for a
+      // frame; a compositor asks a hidden surface (under a fullscreen window) for none, so the
+      // card would stay hidden until the fullscreen ends. Commit it now.
+      if (GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(w))) {
+        wl_surface_commit(gdk_wayland_window_get_wl_surface(surface));
+      }
       g_object_unref(w);
     }
     return G_SOURCE_REMOVE;
