@@ -61,12 +61,12 @@ for (var i in c) { if (!c[i].skipTaskbar) print("probe listed " + c[i].pid);
 print("probe done");
 JS
   kwin() { "${E2E_AS[@]}" gdbus call -e -d org.kde.KWin -o "$@"; }
-  n=$(kwin /Scripting -m org.kde.kwin.Scripting.loadScript "$f" probe | tr -dc 0-9) && kwin "/$n" -m org.kde.kwin.Script.run >/dev/null
-  e2e_poll 5 grep -q '^js: probe done' "$E2E_TMP/wm.log" || true
-  e2e_check "the user's window keeps the focus" grep -qx 'js: probe active user' "$E2E_TMP/wm.log" && e2e_cell "never focused"
-  e2e_check "no window of the notice among those a taskbar lists" e2e_not grep -qx "js: probe listed $pid" "$E2E_TMP/wm.log"
-  e2e_cell "no taskbar entry"
-  e2e_check "KWin offers no move of it" e2e_not grep -qx 'js: probe movable' "$E2E_TMP/wm.log" && e2e_cell "a compositor's move" refused movable
+  n=$(kwin /Scripting -m org.kde.kwin.Scripting.loadScript "$f" probe | tr -dc 0-9) && kwin "/$n" -m org.kde.kwin.Script.run >/dev/null || true
+  probe() { grep -qx "js: probe $1" "$E2E_TMP/wm.log"; }  # a line the script printed
+  e2e_poll 5 probe done || true
+  e2e_check "the user's window keeps the focus" probe "active user" && e2e_cell "never focused"
+  e2e_check "no window of the notice among those a taskbar lists" eval 'probe done && ! probe "listed $pid"' && e2e_cell "no taskbar entry"
+  e2e_check "KWin offers no move of it" eval 'probe done && ! probe movable' && e2e_cell "a compositor's move" refused movable
 fi
 typed() { "${E2E_TYPE[@]}" abc && e2e_poll 5 eval '[[ $(tr -d "\n" <"$E2E_TMP/run/keys") == abc ]]'; }
 e2e_check "keys typed meanwhile all reach the user's window" typed && e2e_cell "keys typed arrive"
