@@ -51,10 +51,22 @@ if on_sway; then
   e2e_check "no window of the notice in the compositor's tree" test "$(tree "[.. | objects | select(.pid? == $pid)] | length")" = 0
   e2e_cell "no taskbar entry"
   swaymsg "[pid=$pid] move position 100 300" >/dev/null 2>&1 || true
-  e2e_check "swaymsg move does not move it" e2e_poll 1 at "$card" && e2e_cell "swaymsg move" held moved
-else
-  e2e_skipped "never focused" "n/a: no tool tells KWin's focus" && e2e_skipped "no taskbar entry" "n/a: no tool lists its windows"
-  e2e_skipped "swaymsg move" "n/a: no tool moves its windows"
+  e2e_check "swaymsg move does not move it" e2e_poll 1 at "$card" && e2e_cell "a compositor's move" held moved
+else  # KWin's own scripting tells the active window, those a taskbar lists, and whether KWin's moves
+  # (drag, window menu, shortcut) may move the card: a script's own frameGeometry moves even it.
+  f=$E2E_TMP/run/probe.js && cat >"$f" <<JS
+var a = workspace.activeClient, c = workspace.clientList(); print("probe active " + (a ? a.caption : ""));
+for (var i in c) { if (!c[i].skipTaskbar) print("probe listed " + c[i].pid);
+  if (c[i].pid == $pid && (c[i].moveable || c[i].moveableAcrossScreens)) print("probe movable"); }
+print("probe done");
+JS
+  kwin() { "${E2E_AS[@]}" gdbus call -e -d org.kde.KWin -o "$@"; }
+  n=$(kwin /Scripting -m org.kde.kwin.Scripting.loadScript "$f" probe | tr -dc 0-9) && kwin "/$n" -m org.kde.kwin.Script.run >/dev/null || true
+  probe() { grep -qx "js: probe $1" "$E2E_TMP/wm.log"; }  # a line the script printed
+  e2e_poll 5 probe done || true
+  e2e_check "the user's window keeps the focus" probe "active user" && e2e_cell "never focused"
+  e2e_check "no window of the notice among those a taskbar lists" eval 'probe done && ! probe "listed $pid"' && e2e_cell "no taskbar entry"
+  e2e_check "KWin offers no move of it" eval 'probe done && ! probe movable' && e2e_cell "a compositor's move" refused movable
 fi
 typed() { "${E2E_TYPE[@]}" abc && e2e_poll 5 eval '[[ $(tr -d "\n" <"$E2E_TMP/run/keys") == abc ]]'; }
 e2e_check "keys typed meanwhile all reach the user's window" typed && e2e_cell "keys typed arrive"
