@@ -11,6 +11,8 @@ e2e_setup
 e2e_start_x
 export PULSE_SERVER=unix:$E2E_TMP/no-sound  # never the machine's speakers
 e2e_launcher_ppid
+# The manager announces itself a moment before it sets the work area.
+e2e_poll 10 eval 'xprop -root _NET_WORKAREA | grep -q "= "' || echo "no work area set" >&2
 read -r ax ay aw ah _ <<<"$(xprop -root _NET_WORKAREA | sed -E 's/^[^=]*= //; s/,//g')"
 frames=() pids=()
 # show NAME: a notice for NAME on an install of its own, from this shell; sets PID.
