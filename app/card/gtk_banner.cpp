@@ -113,6 +113,16 @@ std::string textForDisplay(const std::string& text, const std::string& appName,
          std::string(clipped(appName)) + kPopDirectionalIsolate + sentence;
 }
 
+GtkBannerText::GtkBannerText(GtkLabel* label, std::string appName, GtkWidget* window)
+    : label_(label), appName_(std::move(appName)), window_(window) {
+  // GTK's layout files cannot turn Pango's inserted hyphens off; without this a name broken
+  // inside a word would read "Experi-" / "mental".
+  PangoAttrList* attributes = pango_attr_list_new();
+  pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
+  gtk_label_set_attributes(label_, attributes);
+  pango_attr_list_unref(attributes);
+}
+
 void GtkBannerText::setStringValue(const std::string& text) {
   text_ = validUtf8(text);
   gtk_label_set_text(label_, textForDisplay(text_, validUtf8(appName_),

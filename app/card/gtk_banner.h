@@ -45,11 +45,11 @@ class GtkBannerIcon : public ImageView {
 
 /// The banner's text: plain text only, invalid UTF-8 shown with replacement characters. It reads
 /// in the direction of the sentence around the application's name, whatever script the name is
-/// written in, and it is also the window's accessible name.
+/// written in, and it is also the window's accessible name. A word broken across lines gets no
+/// hyphen: the label shows the text's own characters only.
 class GtkBannerText : public TextField {
  public:
-  GtkBannerText(GtkLabel* label, std::string appName, GtkWidget* window)
-      : label_(label), appName_(std::move(appName)), window_(window) {}
+  GtkBannerText(GtkLabel* label, std::string appName, GtkWidget* window);
   void setStringValue(const std::string& text) override;
   std::string stringValue() const override { return text_; }
 

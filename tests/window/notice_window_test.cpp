@@ -33,3 +33,45 @@ TEST(NoticeWindowTest, ReadsAsANotificationOfItsPlainTextInTheDirectionOfTheSent
     gtk_widget_destroy(window);
   }
 }
+
+// Shows the window and lets it lay out and draw.
+void showAndSettle(GtkWidget* window) {
+  gtk_widget_show(window);
+  for (int i = 0; i < 40; ++i, g_usleep(2000)) while (gtk_events_pending()) gtk_main_iteration();
+}
+GtkWidget* part(GtkWidget* window, int index) {
+  GList* parts = gtk_container_get_children(GTK_CONTAINER(gtk_bin_get_child(GTK_BIN(window))));
+  GtkWidget* widget = GTK_WIDGET(g_list_nth_data(parts, index));
+  g_list_free(parts);
+  return widget;
+}
+
+// The label adds no hyphen where it breaks a name, and the icon keeps its gap to the card's edge
+// when the layout mirrors.
+TEST(NoticeWindowTest, BreaksWordsWithoutHyphensAndMirrorsItsPadding) {
+  const std::string name = "com.example.ExperimentalDocumentViewer";
+  for (GtkTextDirection direction : {GTK_TEXT_DIR_LTR, GTK_TEXT_DIR_RTL}) {
+    gtk_widget_set_default_direction(direction);
+    NoticeWindow notice(name);
+    notice.text().setStringValue(name + " is ready.");
+    GtkWidget* window = GTK_WIDGET(notice.window());
+    showAndSettle(window);
+    GtkAllocation card, icon;
+    gtk_widget_get_allocation(gtk_bin_get_child(GTK_BIN(window)), &card);
+    gtk_widget_get_allocation(part(window, 0), &icon);
+    EXPECT_EQ(direction == GTK_TEXT_DIR_LTR ? icon.x - card.x : card.width - icon.x - icon.width,
+              15);  // padding and border
+    PangoLayout* layout = gtk_label_get_layout(GTK_LABEL(part(window, 1)));
+    ASSERT_GT(pango_layout_get_line_count(layout), 1);
+    for (GSList* lines = pango_layout_get_lines_readonly(layout); lines; lines = lines->next) {
+      auto* line = static_cast<PangoLayoutLine*>(lines->data);
+      int glyphs = 0;
+      for (GSList* runs = line->runs; runs; runs = runs->next)
+        glyphs += static_cast<PangoGlyphItem*>(runs->data)->glyphs->num_glyphs;
+      EXPECT_LE(glyphs, g_utf8_strlen(pango_layout_get_text(layout) + line->start_index,
+                                      line->length));  // an inserted hyphen is a glyph more
+    }
+    gtk_widget_destroy(window);
+  }
+  gtk_widget_set_default_direction(GTK_TEXT_DIR_LTR);
+}
