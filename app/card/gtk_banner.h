@@ -25,7 +25,9 @@ class PixbufImage : public Image {
 inline constexpr int kBannerIconSide = 64;
 
 /// The banner's icon: any image is drawn into a fixed square, sharp at the window's scale, and
-/// drawn again when the window moves to a screen of another scale.
+/// drawn again when the window moves to a screen of another scale. A picture smaller than the
+/// square is enlarged only by a whole factor, without smoothing, and centred: a small logo stays
+/// crisp at the same size on every scale.
 class GtkBannerIcon : public ImageView {
  public:
   GtkBannerIcon(GtkImage* image, int logicalSize);

@@ -3,7 +3,13 @@
 #include "app/card/notice_window.h"
 
 #include <gtest/gtest.h>
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
+
+#include <memory>
+#include <set>
+
+#include "app/card/gobject_ptr.h"
 
 using namespace brevinor;
 
@@ -74,4 +80,25 @@ TEST(NoticeWindowTest, BreaksWordsWithoutHyphensAndMirrorsItsPadding) {
     gtk_widget_destroy(window);
   }
   gtk_widget_set_default_direction(GTK_TEXT_DIR_LTR);
+}
+
+// A 16 px logo is repeated pixel for pixel, at every scale: only its own two colours show.
+TEST(NoticeWindowTest, SmallPicturesAreEnlargedWithoutSmoothing) {
+  auto board = adoptObject(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 16, 16));
+  guint32* pixels = reinterpret_cast<guint32*>(gdk_pixbuf_get_pixels(board.get()));
+  for (int i = 0; i < 16 * 16; ++i) pixels[i] = (i + i / 16) % 2 ? 0xff0000ff : 0xffff0000;
+  for (int scale : {1, 2}) {
+    gdk_x11_display_set_window_scale(gdk_display_get_default(), scale);
+    NoticeWindow notice("");
+    notice.icon().setImage(std::make_shared<PixbufImage>(retainObject(board.get())));
+    cairo_surface_t* shown = nullptr;
+    g_object_get(part(GTK_WIDGET(notice.window()), 0), "surface", &shown, nullptr);
+    const int side = cairo_image_surface_get_width(shown);
+    const auto* data = reinterpret_cast<const guint32*>(cairo_image_surface_get_data(shown));
+    EXPECT_EQ(std::set(data, data + side * side), (std::set<guint32>{0xff0000ff, 0xffff0000}));
+    EXPECT_EQ(side, 64 * scale);
+    cairo_surface_destroy(shown);
+    gtk_widget_destroy(GTK_WIDGET(notice.window()));
+  }
+  gdk_x11_display_set_window_scale(gdk_display_get_default(), 1);
 }
