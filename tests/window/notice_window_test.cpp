@@ -3,6 +3,7 @@
 #include "app/card/notice_window.h"
 
 #include <gtest/gtest.h>
+#include <X11/extensions/shape.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
@@ -10,6 +11,7 @@
 #include <set>
 
 #include "app/card/gobject_ptr.h"
+#include "app/x11/card_shape.h"
 
 using namespace brevinor;
 
@@ -99,6 +101,40 @@ TEST(NoticeWindowTest, SmallPicturesAreEnlargedWithoutSmoothing) {
     EXPECT_EQ(side, 64 * scale);
     cairo_surface_destroy(shown);
     gtk_widget_destroy(GTK_WIDGET(notice.window()));
+  }
+  gdk_x11_display_set_window_scale(gdk_display_get_default(), 1);
+}
+
+// Without a compositor the window is cut at the screen's own pixels, and the pixels just inside
+// the cut at the top corners are near the card's colour, not blended with black.
+TEST(NoticeWindowTest, CutCornersShowNoDarkFringe) {
+  for (int scale : {1, 2}) {
+    gdk_x11_display_set_window_scale(gdk_display_get_default(), scale);
+    NoticeWindow notice("");
+    GtkWidget* window = GTK_WIDGET(notice.window());
+    gtk_style_context_add_class(gtk_widget_get_style_context(window), "opaque");
+    shapeToRoundedCard(window, 14);
+    showAndSettle(window);
+    Display* display = GDK_WINDOW_XDISPLAY(gtk_widget_get_window(window));
+    const Window xid = GDK_WINDOW_XID(gtk_widget_get_window(window));
+    const int width = gtk_widget_get_allocated_width(window) * scale, corner = 14 * scale;
+    XImage* shot = XGetImage(display, xid, 0, 0, width, corner, AllPlanes, ZPixmap);
+    auto brightness = [&](int x, int y) {
+      const unsigned long pixel = XGetPixel(shot, x, y);
+      return (pixel >> 16 & 0xff) + (pixel >> 8 & 0xff) + (pixel & 0xff);
+    };
+    int count = 0, ordering = 0, oddEdges = 0;
+    XRectangle* cut = XShapeGetRectangles(display, xid, ShapeBounding, &count, &ordering);
+    for (int i = 0; i < count; ++i) {
+      if (cut[i].y >= corner) continue;
+      oddEdges += cut[i].x % 2;
+      for (int x : {int(cut[i].x), cut[i].x + cut[i].width - 1})
+        EXPECT_GT(brightness(x, cut[i].y), brightness(width / 2, corner - 1) * 3 / 4) << x;
+    }
+    EXPECT_TRUE(scale == 1 || oddEdges > 0);  // steps of one pixel at a scale of 2
+    XFree(cut);
+    XDestroyImage(shot);
+    gtk_widget_destroy(window);
   }
   gdk_x11_display_set_window_scale(gdk_display_get_default(), 1);
 }
