@@ -24,6 +24,7 @@
 #include "app/notification_service/desktop_notification.h"
 #include "app/wayland/layer_shell_probe.h"
 #include "app/wayland/layer_surface.h"
+#include "app/x11/card_shape.h"
 #include "app/x11/screen_slot.h"
 #include "app/x11/window_controller.h"
 #include "platform/wayland_socket.h"
@@ -159,27 +160,7 @@ class NoticeApplication {
       return;
     }
     gtk_style_context_add_class(gtk_widget_get_style_context(GTK_WIDGET(window())), "opaque");
-    g_signal_connect(window(), "size-allocate", G_CALLBACK(shapeToRoundedCard), nullptr);
-  }
-
-  static void shapeToRoundedCard(GtkWidget* window, GdkRectangle* allocation, gpointer) {
-    const int width = allocation->width;
-    const int height = allocation->height;
-    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A1, width, height);
-    cairo_t* cr = cairo_create(mask);
-    const double r = kCardRadius;
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, width - r, r, r, -M_PI / 2, 0);
-    cairo_arc(cr, width - r, height - r, r, 0, M_PI / 2);
-    cairo_arc(cr, r, height - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, r, r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
-    cairo_fill(cr);
-    cairo_destroy(cr);
-    cairo_region_t* region = gdk_cairo_region_create_from_surface(mask);
-    gtk_widget_shape_combine_region(window, region);
-    cairo_region_destroy(region);
-    cairo_surface_destroy(mask);
+    shapeToRoundedCard(GTK_WIDGET(window()), kCardRadius);
   }
 
   /// The package's icon is the application's own icon, until a rebranding replaces it.

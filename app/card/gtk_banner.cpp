@@ -43,13 +43,19 @@ void GtkBannerIcon::draw() {
   GdkPixbuf* source = picture->pixbuf();
   const int width = gdk_pixbuf_get_width(source);
   const int height = gdk_pixbuf_get_height(source);
-  const double ratio = static_cast<double>(side) / std::max(width, height);
+  const int longest = std::max(width, height);
+  // A picture smaller than the square would come out soft from smoothing: it is repeated pixel
+  // for pixel by the whole factor that fits the square in logical pixels, the same size on
+  // every scale.
+  const bool small = longest < logicalSize_;
+  const double ratio =
+      small ? (logicalSize_ / longest) * scale : static_cast<double>(side) / longest;
   // A picture decoded at the size shown is drawn as it is.
-  auto scaled = std::max(width, height) == side
+  auto scaled = ratio == 1.0
                     ? retainObject(source)
-                    : adoptObject(gdk_pixbuf_scale_simple(source, std::max(1, int(width * ratio)),
-                                                          std::max(1, int(height * ratio)),
-                                                          GDK_INTERP_HYPER));
+                    : adoptObject(gdk_pixbuf_scale_simple(
+                          source, std::max(1, int(width * ratio)), std::max(1, int(height * ratio)),
+                          small ? GDK_INTERP_NEAREST : GDK_INTERP_HYPER));
   if (!scaled) {
     gtk_image_clear(image_);
     return;
@@ -111,6 +117,16 @@ std::string textForDisplay(const std::string& text, const std::string& appName,
                            (direction == FRIBIDI_PAR_ON && widgetDirection == GTK_TEXT_DIR_RTL);
   return std::string(rightToLeft ? kRightToLeftMark : kLeftToRightMark) + kFirstStrongIsolate +
          std::string(clipped(appName)) + kPopDirectionalIsolate + sentence;
+}
+
+GtkBannerText::GtkBannerText(GtkLabel* label, std::string appName, GtkWidget* window)
+    : label_(label), appName_(std::move(appName)), window_(window) {
+  // GTK's layout files cannot turn Pango's inserted hyphens off; without this a name broken
+  // inside a word would read "Experi-" / "mental".
+  PangoAttrList* attributes = pango_attr_list_new();
+  pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
+  gtk_label_set_attributes(label_, attributes);
+  pango_attr_list_unref(attributes);
 }
 
 void GtkBannerText::setStringValue(const std::string& text) {

@@ -25,7 +25,9 @@ class PixbufImage : public Image {
 inline constexpr int kBannerIconSide = 64;
 
 /// The banner's icon: any image is drawn into a fixed square, sharp at the window's scale, and
-/// drawn again when the window moves to a screen of another scale.
+/// drawn again when the window moves to a screen of another scale. A picture smaller than the
+/// square is enlarged only by a whole factor, without smoothing, and centred: a small logo stays
+/// crisp at the same size on every scale.
 class GtkBannerIcon : public ImageView {
  public:
   GtkBannerIcon(GtkImage* image, int logicalSize);
@@ -45,11 +47,11 @@ class GtkBannerIcon : public ImageView {
 
 /// The banner's text: plain text only, invalid UTF-8 shown with replacement characters. It reads
 /// in the direction of the sentence around the application's name, whatever script the name is
-/// written in, and it is also the window's accessible name.
+/// written in, and it is also the window's accessible name. A word broken across lines gets no
+/// hyphen: the label shows the text's own characters only.
 class GtkBannerText : public TextField {
  public:
-  GtkBannerText(GtkLabel* label, std::string appName, GtkWidget* window)
-      : label_(label), appName_(std::move(appName)), window_(window) {}
+  GtkBannerText(GtkLabel* label, std::string appName, GtkWidget* window);
   void setStringValue(const std::string& text) override;
   std::string stringValue() const override { return text_; }
 
