@@ -47,7 +47,7 @@ cairo_region_t* roundedRegion(int x, int y, int width, int height, double r, int
 }
 
 /// Asks again for the card's place in its window, once the window is there.
-void follow(GtkWidget*, gpointer data) {
+void follow(gpointer data) {
   const auto* blur = static_cast<const CardBlur*>(data);
   GtkWidget* top = gtk_widget_get_toplevel(blur->card);
   GdkWindow* window = gtk_widget_get_window(top);
@@ -77,8 +77,10 @@ bool blurBehindCard(GtkWindow* window, double radius) {
   if (!card) return false;
   auto blur = std::make_unique<CardBlur>(CardBlur{card, radius, BlurManager::offeredBy(display)});
   if (!blur->wayland && !x11CompositorBlurs(display)) return false;
-  g_signal_connect_after(card, "size-allocate", G_CALLBACK(follow), blur.get());
-  g_signal_connect_after(window, "map", G_CALLBACK(follow), blur.get());
+  // After each handler: the card has its new allocation, the window is there.
+  const auto after = GConnectFlags(G_CONNECT_AFTER | G_CONNECT_SWAPPED);
+  g_signal_connect_data(card, "size-allocate", G_CALLBACK(follow), blur.get(), nullptr, after);
+  g_signal_connect_data(window, "map", G_CALLBACK(follow), blur.get(), nullptr, after);
   gtk_style_context_add_class(gtk_widget_get_style_context(GTK_WIDGET(window)), "blurred");
   g_object_set_data_full(G_OBJECT(window), "brevinor-card-blur", blur.release(),
                          [](gpointer p) { delete static_cast<CardBlur*>(p); });
