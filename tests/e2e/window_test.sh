@@ -101,11 +101,8 @@ if xprop -root | grep -q '^_KDE_NET_WM_BLUR_BEHIND_REGION'; then
     -v c="$(e2e_prop "$win" _KDE_NET_WM_BLUR_BEHIND_REGION | tr -d ,)" 'BEGIN { n = split(c, v, " "); X = Y = 1e9
     for (i = 1; i + 3 <= n; i += 4) { a += v[i+2] * v[i+3]; X = v[i] < X ? v[i] : X; Y = v[i+1] < Y ? v[i+1] : Y; R = v[i] + v[i+2] > R ? v[i] + v[i+2] : R
       B = v[i+1] + v[i+3] > B ? v[i+1] + v[i+3] : B; corner += v[i] <= x && v[i+1] <= y }
-    exit !(n && X == x && Y == y && R == x + w && B == y + h && a < w * h && a > w * h - 200 && !corner) }'
-  e2e_cell "blur behind"
-else
-  e2e_skipped "blur behind" "n/a: no blur offered"
-fi
+    exit !(n && X == x && Y == y && R == x + w && B == y + h && a < w * h && a > w * h - 200 && !corner) }'; e2e_cell "blur behind"
+else e2e_skipped "blur behind" "n/a: no blur offered"; fi
 
 # --- a second later: above the others, on every workspace, not movable
 sleep "$(awk -v t="$(ms "$EPOCHREALTIME")" 'BEGIN {print (t < 1800 ? (1800 - t) / 1000 : 0)}')"
