@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "app/app_delegate.h"
+#include "app/card/blur_behind.h"
 #include "app/card/color_scheme.h"
 #include "app/card/gobject_ptr.h"
 #include "app/card/gtk_application_services.h"
@@ -150,13 +151,15 @@ class NoticeApplication {
     gtk_widget_show(GTK_WIDGET(window));
   }
 
-  /// With a compositor the card's rounded corners are see-through; without one, the window is
-  /// cut to the card's shape so that no black corners show.
+  /// With a compositor the card's rounded corners are see-through, and what lies behind the card
+  /// is blurred where the compositor offers that; without one, the window is cut to the card's
+  /// shape so that no black corners show.
   void useTranslucencyOrShape() {
     GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window()));
     GdkVisual* rgba = gdk_screen_get_rgba_visual(screen);
     if (rgba && gdk_screen_is_composited(screen)) {
       gtk_widget_set_visual(GTK_WIDGET(window()), rgba);
+      blurBehindCard(window(), kCardRadius);
       return;
     }
     gtk_style_context_add_class(gtk_widget_get_style_context(GTK_WIDGET(window())), "opaque");

@@ -15,6 +15,7 @@ package=(
   build-essential cmake ninja-build pkg-config
   libgtk-3-dev libcanberra-dev libplist-dev
   libgtk-layer-shell-dev libwayland-dev  # the card as a layer surface on Wayland compositors that offer one
+  plasma-wayland-protocols  # KWin's blur behind the card on Wayland (its protocol, made into code at build time)
   scdoc man-db groff-base dpkg-dev  # the manual page, its check (man -l), the package's dpkg-shlibdeps
   lintian devscripts  # the package's checks: lintian, and hardening-check from devscripts
 )

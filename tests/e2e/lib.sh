@@ -49,7 +49,8 @@ e2e_start_x() {
     xfwm4) cmd="xfwm4 --replace --compositor=off" ;;
     mutter) cmd="mutter --x11 --replace --sm-disable" ;;
     mutter-wayland) cmd="mutter --wayland --headless --virtual-monitor 1280x800 --sm-disable" ;;
-    kwin_x11) cmd="env QT_QPA_PLATFORM=xcb kwin_x11 --replace" ;;
+    # its blur, off by default where OpenGL is drawn in software (Xvfb's)
+    kwin_x11) cmd="env QT_QPA_PLATFORM=xcb kwin_x11 --replace" && mkdir -p "$E2E_TMP/xdg-config" && printf '[Plugins]\nblurEnabled=true\n' >"$E2E_TMP/xdg-config/kwinrc" ;;
     fluxbox | icewm) cmd=$manager ;;
     # i3 wants this first line; the tests' plain windows float as the notice does.
     i3) cmd="i3 -c $E2E_TMP/i3.conf" && printf '# i3 config file (v4)\nfloating_modifier Mod1\nfor_window [class="Xmessage"] floating enable\n' >"$E2E_TMP/i3.conf" ;;

@@ -93,6 +93,16 @@ right=$((ax + aw - wx - ww)) down=$((wy - ay))
 e2e_check "in the top-right corner of the work area (at $wx,$wy size ${ww}x$wh)" \
   test "$right" -ge 0 -a "$right" -le 60 -a "$down" -ge 0 -a "$down" -le 60
 e2e_cell "top right"
+# Where the compositor blurs on request (KWin's effect announces itself on the root window), the card
+# asks for it behind itself alone: the window less its frame extents, the rounded corners cut.
+if xprop -root | grep -q '^_KDE_NET_WM_BLUR_BEHIND_REGION'; then
+  read -r l r t b <<<"$(e2e_prop "$win" _GTK_FRAME_EXTENTS | tr -d , | grep . || echo 0 0 0 0)"
+  e2e_check "blur asked behind the rounded card alone" awk -v x="$l" -v y="$t" -v w=$((ww - l - r)) -v h=$((wh - t - b)) \
+    -v c="$(e2e_prop "$win" _KDE_NET_WM_BLUR_BEHIND_REGION | tr -d ,)" 'BEGIN { n = split(c, v, " "); X = Y = 1e9
+    for (i = 1; i + 3 <= n; i += 4) { a += v[i+2] * v[i+3]; X = v[i] < X ? v[i] : X; Y = v[i+1] < Y ? v[i+1] : Y; R = v[i] + v[i+2] > R ? v[i] + v[i+2] : R
+      B = v[i+1] + v[i+3] > B ? v[i+1] + v[i+3] : B; corner += v[i] <= x && v[i+1] <= y }
+    exit !(n && X == x && Y == y && R == x + w && B == y + h && a < w * h && a > w * h - 200 && !corner) }'; e2e_cell "blur behind"
+else e2e_skipped "blur behind" "n/a: no blur offered"; fi
 
 # --- a second later: above the others, on every workspace, not movable
 sleep "$(awk -v t="$(ms "$EPOCHREALTIME")" 'BEGIN {print (t < 1800 ? (1800 - t) / 1000 : 0)}')"

@@ -1,0 +1,90 @@
+#include "app/card/blur_behind.h"
+
+#include <cmath>
+#include <memory>
+
+#include "app/wayland/blur_manager.h"
+#include "app/x11/blur_region_property.h"
+
+namespace brevinor {
+namespace {
+
+struct CardBlur {
+  GtkWidget* card;
+  double radius;
+  std::unique_ptr<BlurManager> wayland;  // none on X11
+};
+
+GtkWidget* findCard(GtkWidget* widget) {
+  if (gtk_style_context_has_class(gtk_widget_get_style_context(widget), "card")) return widget;
+  if (!GTK_IS_CONTAINER(widget)) return nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  GtkWidget* card = nullptr;
+  for (GList* c = children; c && !card; c = c->next) card = findCard(GTK_WIDGET(c->data));
+  g_list_free(children);
+  return card;
+}
+
+/// The rounded rectangle at (x, y) of `width` by `height` as rectangles of whole pixels, at
+/// `scale` pixels to the point: what a mask of it covers, corners cut where they are transparent.
+cairo_region_t* roundedRegion(int x, int y, int width, int height, double r, int scale) {
+  cairo_surface_t* mask =
+      cairo_image_surface_create(CAIRO_FORMAT_A1, width * scale, height * scale);
+  cairo_t* cr = cairo_create(mask);
+  cairo_scale(cr, scale, scale);
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, width - r, r, r, -M_PI / 2, 0);
+  cairo_arc(cr, width - r, height - r, r, 0, M_PI / 2);
+  cairo_arc(cr, r, height - r, r, M_PI / 2, M_PI);
+  cairo_arc(cr, r, r, r, M_PI, 3 * M_PI / 2);
+  cairo_close_path(cr);
+  cairo_fill(cr);
+  cairo_destroy(cr);
+  cairo_region_t* region = gdk_cairo_region_create_from_surface(mask);
+  cairo_surface_destroy(mask);
+  cairo_region_translate(region, x * scale, y * scale);
+  return region;
+}
+
+/// Asks again for the card's place in its window, once the window is there.
+void follow(gpointer data) {
+  const auto* blur = static_cast<const CardBlur*>(data);
+  GtkWidget* top = gtk_widget_get_toplevel(blur->card);
+  GdkWindow* window = gtk_widget_get_window(top);
+  GtkAllocation card;
+  gtk_widget_get_allocation(blur->card, &card);
+  int x = 0, y = 0;
+  if (!window || card.width <= 1 || card.height <= 1 ||
+      !gtk_widget_translate_coordinates(blur->card, top, 0, 0, &x, &y))
+    return;
+  // X11 counts the window's pixels, Wayland the surface's logical ones.
+  const int scale = blur->wayland ? 1 : gdk_window_get_scale_factor(window);
+  cairo_region_t* region = roundedRegion(x, y, card.width, card.height, blur->radius, scale);
+  if (blur->wayland) {
+    blur->wayland->request(window, region);
+    gtk_widget_queue_draw(top);  // the blur comes with the surface's next commit
+  } else {
+    requestX11Blur(window, region);
+  }
+  cairo_region_destroy(region);
+}
+
+}  // namespace
+
+bool blurBehindCard(GtkWindow* window, double radius) {
+  GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window));
+  GtkWidget* card = findCard(GTK_WIDGET(window));
+  if (!card) return false;
+  auto blur = std::make_unique<CardBlur>(CardBlur{card, radius, BlurManager::offeredBy(display)});
+  if (!blur->wayland && !x11CompositorBlurs(display)) return false;
+  // After each handler: the card has its new allocation, the window is there.
+  const auto after = GConnectFlags(G_CONNECT_AFTER | G_CONNECT_SWAPPED);
+  g_signal_connect_data(card, "size-allocate", G_CALLBACK(follow), blur.get(), nullptr, after);
+  g_signal_connect_data(window, "map", G_CALLBACK(follow), blur.get(), nullptr, after);
+  gtk_style_context_add_class(gtk_widget_get_style_context(GTK_WIDGET(window)), "blurred");
+  g_object_set_data_full(G_OBJECT(window), "brevinor-card-blur", blur.release(),
+                         [](gpointer p) { delete static_cast<CardBlur*>(p); });
+  return true;
+}
+
+}  // namespace brevinor
