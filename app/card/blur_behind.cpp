@@ -1,8 +1,8 @@
 #include "app/card/blur_behind.h"
 
-#include <cmath>
 #include <memory>
 
+#include "app/card/rounded_card.h"
 #include "app/wayland/blur_manager.h"
 #include "app/x11/blur_region_property.h"
 
@@ -25,27 +25,6 @@ GtkWidget* findCard(GtkWidget* widget) {
   return card;
 }
 
-/// The rounded rectangle at (x, y) of `width` by `height` as rectangles of whole pixels, at
-/// `scale` pixels to the point: what a mask of it covers, corners cut where they are transparent.
-cairo_region_t* roundedRegion(int x, int y, int width, int height, double r, int scale) {
-  cairo_surface_t* mask =
-      cairo_image_surface_create(CAIRO_FORMAT_A1, width * scale, height * scale);
-  cairo_t* cr = cairo_create(mask);
-  cairo_scale(cr, scale, scale);
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, width - r, r, r, -M_PI / 2, 0);
-  cairo_arc(cr, width - r, height - r, r, 0, M_PI / 2);
-  cairo_arc(cr, r, height - r, r, M_PI / 2, M_PI);
-  cairo_arc(cr, r, r, r, M_PI, 3 * M_PI / 2);
-  cairo_close_path(cr);
-  cairo_fill(cr);
-  cairo_destroy(cr);
-  cairo_region_t* region = gdk_cairo_region_create_from_surface(mask);
-  cairo_surface_destroy(mask);
-  cairo_region_translate(region, x * scale, y * scale);
-  return region;
-}
-
 /// Asks again for the card's place in its window, once the window is there.
 void follow(gpointer data) {
   const auto* blur = static_cast<const CardBlur*>(data);
@@ -59,7 +38,8 @@ void follow(gpointer data) {
     return;
   // X11 counts the window's pixels, Wayland the surface's logical ones.
   const int scale = blur->wayland ? 1 : gdk_window_get_scale_factor(window);
-  cairo_region_t* region = roundedRegion(x, y, card.width, card.height, blur->radius, scale);
+  cairo_region_t* region = roundedCardRegion(card.width, card.height, blur->radius, scale);
+  cairo_region_translate(region, x * scale, y * scale);
   if (blur->wayland) {
     blur->wayland->request(window, region);
     gtk_widget_queue_draw(top);  // the blur comes with the surface's next commit

@@ -4,8 +4,9 @@
 #include <X11/extensions/shape.h>
 #include <gdk/gdkx.h>
 
-#include <cmath>
 #include <vector>
+
+#include "app/card/rounded_card.h"
 
 namespace brevinor {
 namespace {
@@ -20,21 +21,10 @@ void cut(GtkWidget* window, CardCorners* corners) {
   // GDK would multiply a region in logical pixels by the scale; the mask is drawn at the X
   // window's own pixels instead.
   const int scale = gtk_widget_get_scale_factor(window);
-  const int width = gtk_widget_get_allocated_width(window) * scale;
-  const int height = gtk_widget_get_allocated_height(window) * scale;
+  const int width = gtk_widget_get_allocated_width(window);
+  const int height = gtk_widget_get_allocated_height(window);
   if (width <= 0 || height <= 0) return;
-  cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A1, width, height);
-  cairo_t* cr = cairo_create(mask);
-  const double r = corners->radius * scale;
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, width - r, r, r, -M_PI / 2, 0);
-  cairo_arc(cr, width - r, height - r, r, 0, M_PI / 2);
-  cairo_arc(cr, r, height - r, r, M_PI / 2, M_PI);
-  cairo_arc(cr, r, r, r, M_PI, 3 * M_PI / 2);
-  cairo_close_path(cr);
-  cairo_fill(cr);
-  cairo_destroy(cr);
-  cairo_region_t* region = gdk_cairo_region_create_from_surface(mask);
+  cairo_region_t* region = roundedCardRegion(width, height, corners->radius, scale);
   std::vector<XRectangle> rectangles(static_cast<std::size_t>(cairo_region_num_rectangles(region)));
   for (std::size_t i = 0; i < rectangles.size(); ++i) {
     cairo_rectangle_int_t box;
@@ -44,7 +34,6 @@ void cut(GtkWidget* window, CardCorners* corners) {
                      static_cast<unsigned short>(box.height)};
   }
   cairo_region_destroy(region);
-  cairo_surface_destroy(mask);
   XShapeCombineRectangles(GDK_WINDOW_XDISPLAY(surface), GDK_WINDOW_XID(surface), ShapeBounding, 0,
                           0, rectangles.data(), static_cast<int>(rectangles.size()), ShapeSet,
                           YXBanded);
