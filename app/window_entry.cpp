@@ -27,6 +27,7 @@
 #include "app/wayland/layer_shell_probe.h"
 #include "app/wayland/layer_surface.h"
 #include "app/x11/card_shape.h"
+#include "app/x11/rectangle_shadowing_compositor.h"
 #include "app/x11/screen_slot.h"
 #include "app/x11/window_controller.h"
 #include "platform/wayland_socket.h"
@@ -152,15 +153,18 @@ class NoticeApplication {
     gtk_widget_show(GTK_WIDGET(window));
   }
 
-  /// With a compositor the card's rounded corners are see-through, it draws its own shadow, and
-  /// what lies behind the card is blurred where the compositor offers that; without one, the
-  /// window is cut to the card's shape so that no black corners show.
+  /// With a compositor the card's rounded corners are see-through, it draws its own shadow unless
+  /// the compositor shadows the whole window anyway, and what lies behind the card is blurred where
+  /// the compositor offers that; without one, the window is cut to the card's shape so that no
+  /// black corners show.
   void useTranslucencyOrShape() {
     GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window()));
     GdkVisual* rgba = gdk_screen_get_rgba_visual(screen);
     if (rgba && gdk_screen_is_composited(screen)) {
       gtk_widget_set_visual(GTK_WIDGET(window()), rgba);
-      useCardShadow(window());
+      if (!compositorShadowsWholeWindow(gtk_widget_get_display(GTK_WIDGET(window())))) {
+        useCardShadow(window());
+      }
       blurBehindCard(window(), kCardRadius);
       return;
     }
