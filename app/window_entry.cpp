@@ -16,6 +16,7 @@
 
 #include "app/app_delegate.h"
 #include "app/card/blur_behind.h"
+#include "app/card/card_shadow.h"
 #include "app/card/color_scheme.h"
 #include "app/card/gobject_ptr.h"
 #include "app/card/gtk_application_services.h"
@@ -26,6 +27,7 @@
 #include "app/wayland/layer_shell_probe.h"
 #include "app/wayland/layer_surface.h"
 #include "app/x11/card_shape.h"
+#include "app/x11/rectangle_shadowing_compositor.h"
 #include "app/x11/screen_slot.h"
 #include "app/x11/window_controller.h"
 #include "platform/wayland_socket.h"
@@ -151,14 +153,18 @@ class NoticeApplication {
     gtk_widget_show(GTK_WIDGET(window));
   }
 
-  /// With a compositor the card's rounded corners are see-through, and what lies behind the card
-  /// is blurred where the compositor offers that; without one, the window is cut to the card's
-  /// shape so that no black corners show.
+  /// With a compositor the card's rounded corners are see-through, it draws its own shadow unless
+  /// the compositor shadows the whole window anyway, and what lies behind the card is blurred where
+  /// the compositor offers that; without one, the window is cut to the card's shape so that no
+  /// black corners show.
   void useTranslucencyOrShape() {
     GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window()));
     GdkVisual* rgba = gdk_screen_get_rgba_visual(screen);
     if (rgba && gdk_screen_is_composited(screen)) {
       gtk_widget_set_visual(GTK_WIDGET(window()), rgba);
+      if (!compositorShadowsWholeWindow(gtk_widget_get_display(GTK_WIDGET(window())))) {
+        useCardShadow(window());
+      }
       blurBehindCard(window(), kCardRadius);
       return;
     }
@@ -175,7 +181,8 @@ class NoticeApplication {
 
   /// The notice stacks below the notices of other runs in the top-right corner. Its place is
   /// claimed when gtk_widget_show realizes the window: the text is in by then, so the claimed frame
-  /// has the window's final size, and the move still comes before the window is mapped.
+  /// has the window's final size, and the move still comes before the window is mapped. The
+  /// claimed frame is the card's, as the user sees it: the window reaches past it by its shadow.
   void placeInTopRightCorner() {
     auto claim = +[](GtkWidget* widget, gpointer) {
       GdkDisplay* display = gtk_widget_get_display(widget);
@@ -186,10 +193,13 @@ class NoticeApplication {
       gdk_monitor_get_workarea(monitor, &area);
       GtkRequisition size;
       gtk_widget_get_preferred_size(widget, nullptr, &size);
-      const ScreenRect place =
+      const GtkBorder shadow = cardShadowMargin(GTK_WINDOW(widget));
+      const ScreenRect card =
           claimNoticePlace(GTK_WINDOW(widget), {area.x, area.y, area.width, area.height},
-                           size.width, size.height, kScreenMargin, kNoticeSpacing);
-      gtk_window_move(GTK_WINDOW(widget), place.x, place.y);
+                           size.width - shadow.left - shadow.right,
+                           size.height - shadow.top - shadow.bottom, kScreenMargin, kNoticeSpacing);
+      declareCardShadow(GTK_WINDOW(widget));
+      gtk_window_move(GTK_WINDOW(widget), card.x - shadow.left, card.y - shadow.top);
     };
     // Not realized yet: the visual chosen above must be set before that.
     g_signal_connect(window(), "realize", G_CALLBACK(claim), nullptr);

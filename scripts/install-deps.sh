@@ -38,9 +38,10 @@ tests=(
   dbus-daemon dbus-bin dunst systemd jq
   # the desktop table: the window test under other window managers (marco aborts without the MATE
   # settings schemas), mutter as a Wayland compositor with XWayland, a pager's move (wmctrl), a
-  # taskbar's requests (python3's ctypes with libX11) and the keys a window gets (xev, x11-utils)
+  # taskbar's requests (python3's ctypes with libX11) and the keys a window gets (xev, x11-utils);
+  # openbox under two compositors that draw shadows, one reading frame extents and one not
   xfwm4 metacity marco mate-settings-daemon-common mutter kwin-x11 fluxbox icewm i3-wm xwayland
-  wmctrl dbus python3
+  wmctrl dbus python3 picom xcompmgr
   # the same on Wayland compositors with layer surfaces: sway with its screenshots (grim) and typing
   # (wtype), kwin, and native windows of the tests' own (python3-gi with GTK's introspection data)
   sway grim wtype kwin-wayland python3-gi gir1.2-gtk-3.0

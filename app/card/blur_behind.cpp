@@ -36,6 +36,14 @@ void follow(gpointer data) {
   if (!window || card.width <= 1 || card.height <= 1 ||
       !gtk_widget_translate_coordinates(blur->card, top, 0, 0, &x, &y))
     return;
+  // The allocation takes in the card's margin, where its shadow falls: only the card is blurred.
+  GtkStyleContext* style = gtk_widget_get_style_context(blur->card);
+  GtkBorder margin;
+  gtk_style_context_get_margin(style, gtk_style_context_get_state(style), &margin);
+  x += margin.left;
+  y += margin.top;
+  card.width -= margin.left + margin.right;
+  card.height -= margin.top + margin.bottom;
   // X11 counts the window's pixels, Wayland the surface's logical ones.
   const int scale = blur->wayland ? 1 : gdk_window_get_scale_factor(window);
   cairo_region_t* region = roundedCardRegion(card.width, card.height, blur->radius, scale);

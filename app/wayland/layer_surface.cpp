@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "app/card/card_shadow.h"
 #include "notification/notice_slot_claim.h"
 
 namespace brevinor {
@@ -28,18 +29,23 @@ void claimPlace(GtkWidget* widget, gpointer data) {
   if (monitor) gdk_monitor_get_geometry(monitor, &area);
   GtkRequisition size;
   gtk_widget_get_preferred_size(widget, nullptr, &size);
+  // Stacked as the cards the user sees; the surface reaches past its card by the shadow.
+  GtkWindow* window = GTK_WINDOW(widget);
+  const GtkBorder shadow = cardShadowMargin(window);
+  const int width = size.width - shadow.left - shadow.right;
+  const int height = size.height - shadow.top - shadow.bottom;
   // Margins count from the output's edges (inside its panels' exclusive zones), whatever the
   // output's place in the layout: stack in the output's own coordinates.
   const ScreenRect output{0, 0, area.width, area.height};
   const char* runtimeFolder = std::getenv("XDG_RUNTIME_DIR");
   static NoticeSlotClaim* claim = new NoticeSlotClaim(
       runtimeFolder ? runtimeFolder : "", [&](std::span<const ScreenRect> shown) {
-        return stackedNoticeFrame(shown, output, size.width, size.height, s->margin, s->spacing);
+        return stackedNoticeFrame(shown, output, width, height, s->margin, s->spacing);
       });
   const ScreenRect frame = claim->frame();
-  GtkWindow* window = GTK_WINDOW(widget);
-  gtk_layer_set_margin(window, GTK_LAYER_SHELL_EDGE_TOP, frame.y);
-  gtk_layer_set_margin(window, GTK_LAYER_SHELL_EDGE_RIGHT, output.width - frame.x - frame.width);
+  gtk_layer_set_margin(window, GTK_LAYER_SHELL_EDGE_TOP, frame.y - shadow.top);
+  gtk_layer_set_margin(window, GTK_LAYER_SHELL_EDGE_RIGHT,
+                       output.width - frame.x - frame.width - shadow.right);
 }
 
 }  // namespace

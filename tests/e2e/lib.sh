@@ -46,6 +46,9 @@ e2e_start_x() {
   local manager=${1:-openbox} cmd wm tries
   case $manager in
     openbox | metacity | marco) cmd="$manager --replace --sm-disable" ;;
+    # openbox under a compositor of its own: picom shadowing as its sample configuration does
+    # (not windows that declare frame extents), xcompmgr every window's rectangle
+    picom | xcompmgr) cmd="openbox --replace --sm-disable" ;;
     xfwm4) cmd="xfwm4 --replace --compositor=off" ;;
     mutter) cmd="mutter --x11 --replace --sm-disable" ;;
     mutter-wayland) cmd="mutter --wayland --headless --virtual-monitor 1280x800 --sm-disable" ;;
@@ -78,6 +81,13 @@ e2e_start_x() {
   done
   e2e_track "$wm"
   kill -0 "$wm" 2>/dev/null || { cat "$E2E_TMP/wm.log" >&2 && return 1; }
+  case $manager in
+    picom) printf 'backend = "xrender";\nshadow = true;\nshadow-exclude = [ "_GTK_FRAME_EXTENTS@:c" ];\n' >"$E2E_TMP/picom.conf" &&
+      picom --config "$E2E_TMP/picom.conf" >>"$E2E_TMP/wm.log" 2>&1 & ;;
+    xcompmgr) xcompmgr -c >>"$E2E_TMP/wm.log" 2>&1 & ;;
+    *) return 0 ;;
+  esac
+  e2e_track $! && e2e_poll 10 eval 'xwininfo -root -children | grep -q "\"$manager\""'  # its window names it
 }
 
 # e2e_xvfb [XVFB_ARG...]: Xvfb on a free display, as the user E2E_XVFB_AS when set; sets
@@ -102,9 +112,10 @@ e2e_find_window() {
   [[ -n $w ]] && echo "$w"
 }
 e2e_prop() { xprop -id "$1" "$2" 2>/dev/null | grep -v 'not found' | sed -E 's/^[^=]*= ?//' || true; }  # WIN PROPERTY
-e2e_geometry() {  # WIN: "X Y WIDTH HEIGHT" in root coordinates
-  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-    /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
+e2e_geometry() {  # WIN: "X Y WIDTH HEIGHT" in root coordinates of what shows, without the shadow it declares
+  xwininfo -id "$1" | awk -v e="$(e2e_prop "$1" _GTK_FRAME_EXTENTS | tr -d ,)" 'BEGIN {split(e " 0 0 0 0", m, " ")}
+    /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF}
+    END {print x + m[1], y + m[3], w - m[1] - m[2], h - m[3] - m[4]}'
 }
 e2e_red_pixels() { import -window root -crop "$1" +repage png:- | convert - -fill black +opaque '#ff0000' -fill white -opaque '#ff0000' -format '%[fx:round(mean*w*h)]' info:; }  # CROP
 

@@ -22,8 +22,8 @@ launch() {  # ROOT: a notice on an install of its own, run by the compositor's u
 on_sway() { [[ $manager == sway ]]; }
 tree() { swaymsg -t get_tree | jq "$@"; }
 shot() { e2e_shot "$E2E_TMP/$1.png"; }
-box() {  # SHOT: "W H X Y" of what differs from the screen before the notice
-  convert "$E2E_TMP/before.png" "$E2E_TMP/$1.png" -compose difference -composite -colorspace gray -threshold 3% -format '%@' info: 2>/dev/null | tr x+ '  '
+box() {  # SHOT: "W H X Y" of what the light card brightens on the dark screen (its shadow darkens)
+  convert "$E2E_TMP/before.png" "$E2E_TMP/$1.png" -compose minus_dst -composite -colorspace gray -threshold 3% -format '%@' info: 2>/dev/null | tr x+ '  '
 }
 at() {  # CROP: the card's pixels are at CROP ("WxH+X+Y") of a screenshot taken now
   shot now && convert "$E2E_TMP/now.png" -crop "$1" +repage "$E2E_TMP/crop.png" &&
