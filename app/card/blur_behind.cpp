@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/card/card_shadow.h"
 #include "app/card/rounded_card.h"
 #include "app/wayland/blur_manager.h"
 #include "app/x11/blur_region_property.h"
@@ -37,9 +38,7 @@ void follow(gpointer data) {
       !gtk_widget_translate_coordinates(blur->card, top, 0, 0, &x, &y))
     return;
   // The allocation takes in the card's margin, where its shadow falls: only the card is blurred.
-  GtkStyleContext* style = gtk_widget_get_style_context(blur->card);
-  GtkBorder margin;
-  gtk_style_context_get_margin(style, gtk_style_context_get_state(style), &margin);
+  const GtkBorder margin = cardShadowMargin(GTK_WINDOW(top));
   x += margin.left;
   y += margin.top;
   card.width -= margin.left + margin.right;
