@@ -191,13 +191,11 @@ class NoticeApplication {
       if (!monitor) return;
       GdkRectangle area;
       gdk_monitor_get_workarea(monitor, &area);
-      GtkRequisition size;
-      gtk_widget_get_preferred_size(widget, nullptr, &size);
+      const GtkRequisition size = shownCardSize(GTK_WINDOW(widget));
       const GtkBorder shadow = cardShadowMargin(GTK_WINDOW(widget));
       const ScreenRect card =
           claimNoticePlace(GTK_WINDOW(widget), {area.x, area.y, area.width, area.height},
-                           size.width - shadow.left - shadow.right,
-                           size.height - shadow.top - shadow.bottom, kScreenMargin, kNoticeSpacing);
+                           size.width, size.height, kScreenMargin, kNoticeSpacing);
       declareCardShadow(GTK_WINDOW(widget));
       gtk_window_move(GTK_WINDOW(widget), card.x - shadow.left, card.y - shadow.top);
     };

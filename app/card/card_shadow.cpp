@@ -36,6 +36,13 @@ GtkBorder cardShadowMargin(GtkWindow* window) {
   return margin;
 }
 
+GtkRequisition shownCardSize(GtkWindow* window) {
+  GtkRequisition size;
+  gtk_widget_get_preferred_size(GTK_WIDGET(window), nullptr, &size);
+  const GtkBorder m = cardShadowMargin(window);
+  return {size.width - m.left - m.right, size.height - m.top - m.bottom};
+}
+
 void declareCardShadow(GtkWindow* window) {
   GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(window));
   const GtkBorder m = cardShadowMargin(window);

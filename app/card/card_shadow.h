@@ -16,6 +16,9 @@ void useCardShadow(GtkWindow* window);
 /// How far the window of `window` extends past its card on each side; all zero without a shadow.
 GtkBorder cardShadowMargin(GtkWindow* window);
 
+/// The size the card of `window` will show at: the window's preferred size less the margin.
+GtkRequisition shownCardSize(GtkWindow* window);
+
 /// Declares the margin as the X11 window's frame extents: compositors that read them shadow only
 /// the card, not the whole rectangle. Call once the window is realized.
 void declareCardShadow(GtkWindow* window);

@@ -27,20 +27,17 @@ void claimPlace(GtkWidget* widget, gpointer data) {
   if (!monitor) monitor = gdk_display_get_monitor(display, 0);
   GdkRectangle area{0, 0, 0, 0};
   if (monitor) gdk_monitor_get_geometry(monitor, &area);
-  GtkRequisition size;
-  gtk_widget_get_preferred_size(widget, nullptr, &size);
   // Stacked as the cards the user sees; the surface reaches past its card by the shadow.
   GtkWindow* window = GTK_WINDOW(widget);
+  const GtkRequisition size = shownCardSize(window);
   const GtkBorder shadow = cardShadowMargin(window);
-  const int width = size.width - shadow.left - shadow.right;
-  const int height = size.height - shadow.top - shadow.bottom;
   // Margins count from the output's edges (inside its panels' exclusive zones), whatever the
   // output's place in the layout: stack in the output's own coordinates.
   const ScreenRect output{0, 0, area.width, area.height};
   const char* runtimeFolder = std::getenv("XDG_RUNTIME_DIR");
   static NoticeSlotClaim* claim = new NoticeSlotClaim(
       runtimeFolder ? runtimeFolder : "", [&](std::span<const ScreenRect> shown) {
-        return stackedNoticeFrame(shown, output, width, height, s->margin, s->spacing);
+        return stackedNoticeFrame(shown, output, size.width, size.height, s->margin, s->spacing);
       });
   const ScreenRect frame = claim->frame();
   gtk_layer_set_margin(window, GTK_LAYER_SHELL_EDGE_TOP, frame.y - shadow.top);
