@@ -111,7 +111,8 @@ e2e_find_window() {
   e2e_poll "${2:-15}" eval 'w=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | head -n1) && [[ -n $w ]] || ! kill -0 $pid 2>/dev/null'
   [[ -n $w ]] && echo "$w"
 }
-e2e_prop() { xprop -id "$1" "$2" 2>/dev/null | grep -v 'not found' | sed -E 's/^[^=]*= ?//' || true; }  # WIN PROPERTY
+# WIN PROPERTY: its value, nothing when the window lacks it (or nobody ever named it)
+e2e_prop() { xprop -id "$1" "$2" 2>/dev/null | grep -vE 'not found|no such atom' | sed -E 's/^[^=]*= ?//' || true; }
 e2e_geometry() {  # WIN: "X Y WIDTH HEIGHT" in root coordinates of what shows, without the shadow it declares
   xwininfo -id "$1" | awk -v e="$(e2e_prop "$1" _GTK_FRAME_EXTENTS | tr -d ,)" 'BEGIN {split(e " 0 0 0 0", m, " ")}
     /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF}
