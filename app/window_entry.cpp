@@ -243,6 +243,11 @@ extern "C" __attribute__((visibility("default"))) int brevinor_show_notice(
   // settings, the bus and the fonts start threads of GLib's, and GLib aborts the process when it
   // cannot have one (the user at the process limit).
   request->waitUntilWanted();
+  // GTK's style parser takes a number as unreadable when errno is set after g_ascii_strtod, whose
+  // first call sets up its C locale under GLib's one-time lock. Waiting for that lock (the settings
+  // reader and Pango's font thread register their types under it) leaves EAGAIN in errno, and the
+  // card lost its padding and size now and then. Set up here, before any of those threads.
+  g_ascii_strtod("0", nullptr);
   // The program has set the environment and the locale for GTK before this thread started, and
   // left GDK_BACKEND out of it: the path is chosen here. A compositor that offers layer surfaces
   // gets the card as one; elsewhere (GNOME's mutter, an X11 session) it goes through X11, which
