@@ -11,6 +11,7 @@ namespace {
 
 constexpr guint kBehaviourDelayMs = 1000;
 constexpr auto kLookAfterPutBack = std::chrono::milliseconds(250);
+constexpr guint kLookAfterAnswer = 150;  // ms: the manager has long handled a gesture's events
 constexpr long kSourcePager = 2;  // a request on the user's behalf, which managers always honour
 
 Window activeWindow(Display* display, Window root) {
@@ -36,6 +37,7 @@ WindowController::WindowController(GtkWindow* window) : window_(window) {
 
 WindowController::~WindowController() {
   if (lookAgain_) g_source_remove(lookAgain_);
+  if (lookActive_) g_source_remove(lookActive_);
   if (root_) gdk_window_remove_filter(root_, onRootEvent, this);
   if (window_) {
     g_signal_handlers_disconnect_by_data(window_, this);
@@ -119,25 +121,32 @@ void WindowController::watchActivation(GdkWindow* surface) {
   gdk_window_set_events(
       root_, static_cast<GdkEventMask>(gdk_window_get_events(root_) | GDK_PROPERTY_CHANGE_MASK));
   gdk_window_add_filter(root_, onRootEvent, this);
-  activationChanged(CurrentTime);
+  activationChanged(CurrentTime, false);
 }
 
-void WindowController::activationChanged(unsigned long time) {
+void WindowController::activationChanged(unsigned long time, bool look) {
   GdkWindow* surface = window() ? gtk_widget_get_window(GTK_WIDGET(window())) : nullptr;
   if (!surface) return;
   Display* display = gdk_x11_display_get_xdisplay(gdk_window_get_display(surface));
   const Window root = gdk_x11_window_get_xid(root_);
   const Window own = gdk_x11_window_get_xid(surface);
-  const Window active = activeWindow(display, root);
-  // Only a change to this window is answered: a manager that insists is not fought.
-  const bool madeActive = active == own && lastActive_ != own;
-  lastActive_ = active;
-  if (active != own && active != None) userWindow_ = active;
-  if (!madeActive || userWindow_ == None) return;
+  if (!activation_) activation_.emplace(own);
+  const auto answer = activation_->seen(activeWindow(display, root), look);
+  if (answer.lookAgain && !lookActive_) {
+    lookActive_ = g_timeout_add(
+        kLookAfterAnswer,
+        [](gpointer self) -> gboolean {
+          static_cast<WindowController*>(self)->lookActive_ = 0;
+          static_cast<WindowController*>(self)->activationChanged(CurrentTime, true);
+          return G_SOURCE_REMOVE;
+        },
+        this);
+  }
+  if (!answer.giveTo) return;
   // Asked as a pager asks, with the time of the change, which is after the gesture that made it.
   XEvent request{};
   request.xclient.type = ClientMessage;
-  request.xclient.window = userWindow_;
+  request.xclient.window = answer.giveTo;
   request.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
   request.xclient.format = 32;
   request.xclient.data.l[0] = kSourcePager;
@@ -179,7 +188,7 @@ GdkFilterReturn WindowController::onRootEvent(GdkXEvent* xevent, GdkEvent*, gpoi
   const auto* event = static_cast<const XEvent*>(xevent);
   if (event->type == PropertyNotify &&
       event->xproperty.atom == gdk_x11_get_xatom_by_name("_NET_ACTIVE_WINDOW")) {
-    static_cast<WindowController*>(self)->activationChanged(event->xproperty.time);
+    static_cast<WindowController*>(self)->activationChanged(event->xproperty.time, false);
   }
   return GDK_FILTER_CONTINUE;
 }

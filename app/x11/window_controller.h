@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/x11/activation_return.h"
 #include "app/x11/place_keeper.h"
 
 namespace brevinor {
@@ -13,7 +14,7 @@ namespace brevinor {
 /// the window stay above other windows, show on every workspace and refuse to be moved; until
 /// then the window has the plain behaviour of its layout. Whenever a window manager makes the
 /// window the active one (some do on a click, though it takes no focus), the window that was
-/// active before is made the active one again.
+/// active before is made the active one again, as ActivationReturn decides.
 class WindowController : public std::enable_shared_from_this<WindowController> {
  public:
   explicit WindowController(GtkWindow* window);
@@ -33,7 +34,7 @@ class WindowController : public std::enable_shared_from_this<WindowController> {
   void keepPlace();
   void holdPlace();
   void watchActivation(GdkWindow* surface);
-  void activationChanged(unsigned long time);
+  void activationChanged(unsigned long time, bool look);
   static GdkFilterReturn onRootEvent(GdkXEvent* xevent, GdkEvent*, gpointer self);
 
   GtkWindow* window_;  // weak: cleared by GTK when the window goes away
@@ -44,8 +45,8 @@ class WindowController : public std::enable_shared_from_this<WindowController> {
   std::optional<PlaceKeeper> keeper_;  // once unmovable and mapped
   guint lookAgain_ = 0;                // the keeper's next look while the window is being moved
   GdkWindow* root_ = nullptr;          // on X11, watched for the active window
-  unsigned long userWindow_ = 0;       // the last active window other than this one
-  unsigned long lastActive_ = 0;
+  std::optional<ActivationReturn> activation_;  // once watched
+  guint lookActive_ = 0;                        // the look at the active window after an answer
 };
 
 }  // namespace brevinor
