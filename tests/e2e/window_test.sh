@@ -93,6 +93,7 @@ right=$((ax + aw - wx - ww)) down=$((wy - ay))
 e2e_check "in the top-right corner of the work area (at $wx,$wy size ${ww}x$wh)" \
   test "$right" -ge 0 -a "$right" -le 60 -a "$down" -ge 0 -a "$down" -le 60
 e2e_cell "top right"
+read -r l r t b <<<"$(e2e_prop "$win" _GTK_FRAME_EXTENTS | tr -d , | grep . || echo 0 0 0 0)"
 # Where a compositor shows the see-through window, the card casts its own shadow into a margin it
 # declares as frame extents, fading out inside it; the visible card keeps its place, and the margin
 # never reaches past the screen's edges (where managers that ignore the extents would push it in).
@@ -100,7 +101,6 @@ if [[ $manager == xcompmgr ]]; then  # whose shadow of the window's rectangle a 
   e2e_check "no margin where the compositor shadows the whole window" test -z "$(e2e_prop "$win" _GTK_FRAME_EXTENTS)"
   e2e_cell "own shadow" "none: xcompmgr's"
 elif [[ $(xwininfo -id "$win" | awk '/Depth:/ {print $NF}') == 32 ]]; then
-  read -r l r t b <<<"$(e2e_prop "$win" _GTK_FRAME_EXTENTS | tr -d , | grep . || echo 0 0 0 0)"
   alpha() { python3 -c 'import ctypes as c, sys; x = c.CDLL("libX11.so.6"); x.XOpenDisplay.restype = x.XGetImage.restype = c.c_void_p
 d = c.c_void_p(x.XOpenDisplay(None)); x.XGetPixel.restype = c.c_ulong; w, X, Y = map(int, sys.argv[1:])
 print(x.XGetPixel(c.c_void_p(x.XGetImage(d, c.c_ulong(w), X, Y, 1, 1, c.c_ulong(~0), 2)), 0, 0) >> 24)' "$win" "$@"; }  # X Y in the window
@@ -113,7 +113,6 @@ else e2e_skipped "own shadow" "n/a: no compositor"; fi
 # Where the compositor blurs on request (KWin's effect announces itself on the root window), the card
 # asks for it behind itself alone (the window less its frame extents), the rounded corners cut.
 if xprop -root | grep -q '^_KDE_NET_WM_BLUR_BEHIND_REGION'; then
-  read -r l _ t _ <<<"$(e2e_prop "$win" _GTK_FRAME_EXTENTS | tr -d , | grep . || echo 0 0 0 0)"
   e2e_check "blur asked behind the rounded card alone" awk -v x="$l" -v y="$t" -v w="$ww" -v h="$wh" \
     -v c="$(e2e_prop "$win" _KDE_NET_WM_BLUR_BEHIND_REGION | tr -d ,)" 'BEGIN { n = split(c, v, " "); X = Y = 1e9
     for (i = 1; i + 3 <= n; i += 4) { a += v[i+2] * v[i+3]; X = v[i] < X ? v[i] : X; Y = v[i+1] < Y ? v[i+1] : Y; R = v[i] + v[i+2] > R ? v[i] + v[i+2] : R
